@@ -1,0 +1,21 @@
+// What each gauge property read and write does to the storage.
+//
+// Reads first check the out-parameter (null: false at once), then store a
+// default in it, 1.0 or the constant text "null", which a failing read leaves
+// in place. Writes that fail change nothing, except a refused array creation,
+// which clears the active token.
+#ifndef VELLOMAR_CALLBACKS_PROPERTY_DISPATCH_H_
+#define VELLOMAR_CALLBACKS_PROPERTY_DISPATCH_H_
+
+#include <cstdint>
+
+namespace vellomar {
+
+bool GetTextProperty(int32_t id, const char** value);
+bool GetNumberProperty(int32_t id, double* value);
+bool SetTextProperty(int32_t id, const char* value);
+bool SetNumberProperty(int32_t id, double value);
+
+}  // namespace vellomar
+
+#endif  // VELLOMAR_CALLBACKS_PROPERTY_DISPATCH_H_

@@ -1,0 +1,118 @@
+// A substitute for the simulator's panel system: it loads the module, offers a
+// panel-services table, keeps the C-callback registrations and starts and
+// stops the module, all through the module's exports.
+//
+// One Host at a time is active in a process (the panel-services entries are
+// plain functions and reach it through a process-wide pointer). Calls are made
+// one at a time, as the simulator makes them.
+#ifndef VELLOMAR_HOSTSIM_HOST_H_
+#define VELLOMAR_HOSTSIM_HOST_H_
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "hostsim/module_library.h"
+#include "hostsim/slots.h"
+
+namespace hostsim {
+
+using ServiceEntry = void (*)();
+
+// Entries of the panel-services table the module uses.
+inline constexpr int kGetUnitsEnumEntry = 73;
+inline constexpr int kPanelRegisterCCallbackEntry = 76;
+inline constexpr int kServiceTableSize = 77;
+
+// The module's records as the 32-bit host lays them out, kept in the same
+// field order with natural alignment where addresses are wider.
+struct ImportEntry {
+  uint32_t id;
+  ServiceEntry* table;
+};
+struct ImportTableRecord {
+  ImportEntry panels;
+  ImportEntry end;
+};
+struct LinkageRecord {
+  uint32_t module_id;
+  void(HOSTSIM_STDCALL* start)();
+  void(HOSTSIM_STDCALL* stop)();
+  uint32_t word1;
+  uint32_t word2;
+  uint32_t version;
+  void* gauges[1];
+};
+
+// The module's exports, resolved by name.
+struct ModuleExports {
+  ServiceEntry** panels = nullptr;
+  ImportTableRecord* import_table = nullptr;
+  LinkageRecord* linkage = nullptr;
+  void(HOSTSIM_STDCALL* dll_start)() = nullptr;
+  void(HOSTSIM_STDCALL* dll_stop)() = nullptr;
+  int32_t (*get_max_vars)() = nullptr;
+  int32_t (*get_first_user_var)() = nullptr;
+  void* (*get_first_array)() = nullptr;
+};
+
+// One call the module made to panel_register_c_callback.
+struct RegistrationCall {
+  std::string name;
+  void* callback;
+};
+
+class Host {
+ public:
+  Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+  ~Host();
+
+  // Loads the module and resolves all eight exports. On failure returns false
+  // with the reason in `*error`, naming a missing export.
+  bool Load(const std::string& path, std::string* error);
+  // Drops every registration still held and unloads the module.
+  void Unload();
+
+  // Stores the panel-services table in Panels, as the simulator does before it
+  // starts an add-on module.
+  void FillPanels();
+  void Start() const { exports_.dll_start(); }
+  void Stop() const { exports_.dll_stop(); }
+
+  // The newest callback registered under `name` (any case), or null.
+  PanelObject Registered(const std::string& name) const;
+  size_t registration_count() const { return registrations_.size(); }
+  const std::vector<RegistrationCall>& registration_calls() const { return calls_; }
+
+  // get_units_enum answers with these codes (names in any case), -1 otherwise.
+  void SetUnitsCode(const std::string& unit_name, int32_t code);
+
+  const ModuleExports& exports() const { return exports_; }
+  ServiceEntry* service_table() { return table_.data(); }
+
+ private:
+  static int32_t HOSTSIM_STDCALL GetUnitsEnum(const char* unit_name);
+  static void HOSTSIM_STDCALL RegisterCallback(const char* name, void* callback);
+
+  ModuleLibrary library_;
+  ModuleExports exports_;
+  std::array<ServiceEntry, kServiceTableSize> table_{};
+  std::map<std::string, int32_t> units_;  // keys folded to lower case
+  struct Registration {
+    std::string folded_name;
+    void* callback;
+  };
+  std::vector<Registration> registrations_;
+  std::vector<RegistrationCall> calls_;
+};
+
+// Lower-cases ASCII letters only, as host and module compare names.
+std::string FoldCase(const std::string& text);
+
+}  // namespace hostsim
+
+#endif  // VELLOMAR_HOSTSIM_HOST_H_

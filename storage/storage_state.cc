@@ -1,0 +1,7 @@
+#include "storage/storage_state.h"
+
+namespace vellomar {
+
+StorageState g_storage = {};
+
+}  // namespace vellomar

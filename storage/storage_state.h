@@ -1,0 +1,38 @@
+// The single module-wide state: user variables, arrays and the cursor values
+// that select an array and an element. All zero or null when the library is
+// loaded. Shared by every gauge; the host makes all calls one at a time, so
+// nothing here is locked.
+#ifndef VELLOMAR_STORAGE_STORAGE_STATE_H_
+#define VELLOMAR_STORAGE_STORAGE_STATE_H_
+
+#include <cstdint>
+
+#include "vellomar.h"
+
+namespace vellomar {
+
+struct UserVariable;
+
+struct StorageState {
+  // User variables in creation order; owned, freed at stop.
+  UserVariable* user_head;
+  // One more than the newest user variable's id; 0 until the first one.
+  // Survives stop.
+  int32_t max_vars;
+
+  // Arrays in creation order; owned, freed at stop. Other modules read these
+  // records through GetFirstArray.
+  ArrayRecord* array_head;
+  // Cursor values. Set only by property writes and creation, never validated
+  // when set, and kept across stop.
+  uint32_t active_token;  // 0: no array active
+  int32_t read_index;
+  int32_t write_index;
+  int32_t pending_size;
+};
+
+extern StorageState g_storage;
+
+}  // namespace vellomar
+
+#endif  // VELLOMAR_STORAGE_STORAGE_STATE_H_

@@ -1,0 +1,37 @@
+#include "storage/text.h"
+
+#include <cstring>
+
+namespace vellomar {
+
+namespace {
+
+unsigned char Fold(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
+
+}  // namespace
+
+bool EqualIgnoringCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    if (Fold(*a) != Fold(*b)) return false;
+    if (*a == '\0') return true;
+  }
+}
+
+bool FitsSlot(const char* text) {
+  if (text == nullptr) return false;
+  for (std::size_t i = 0; i < kTextSlotSize; ++i) {
+    if (text[i] == '\0') return true;
+  }
+  return false;
+}
+
+bool CopyIntoSlot(char* slot, const char* text) {
+  if (!FitsSlot(text)) return false;
+  std::memcpy(slot, text, std::strlen(text) + 1);
+  return true;
+}
+
+}  // namespace vellomar

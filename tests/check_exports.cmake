@@ -1,0 +1,20 @@
+# Fails unless LIBRARY defines exactly the module's eight exports in its
+# dynamic symbol table, unmangled.
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(found "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND found ${name})
+endforeach()
+list(SORT found)
+set(expected DLLStart DLLStop GetFirstArray GetFirstUserVar GetMaxVars ImportTable Linkage Panels)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "exports are [${found}], expected [${expected}]")
+endif()
+message(STATUS "exports: ${found}")
