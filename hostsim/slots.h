@@ -17,7 +17,14 @@
 
 namespace hostsim {
 
-// Calls slot `slot` of `object` with the member-function convention.
+// Calls slot `slot` of `object` with the member-function convention: on the
+// 32-bit Windows host, thiscall (the object in ECX, the callee pops the
+// arguments), which GCC applies to a plain function pointer as well, with a
+// warning that it is meant for class methods.
+#if defined(__GNUC__) && defined(_WIN32) && defined(__i386__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
+#endif
 template <class Result, class... Args>
 Result CallSlot(void* object, int slot, Args... args) {
   using Fn = Result(HOSTSIM_THISCALL*)(void*, Args...);
@@ -27,6 +34,9 @@ Result CallSlot(void* object, int slot, Args... args) {
   std::memcpy(&fn, &table[slot], sizeof(fn));
   return fn(object, args...);
 }
+#if defined(__GNUC__) && defined(_WIN32) && defined(__i386__)
+#pragma GCC diagnostic pop
+#endif
 
 // Slots shared by the three interfaces.
 inline constexpr int kAddRefSlot = 0;

@@ -1,5 +1,6 @@
 # Fails unless LIBRARY defines exactly the module's eight exports in its
 # dynamic symbol table, unmangled.
+cmake_minimum_required(VERSION 3.25)
 find_program(NM nm REQUIRED)
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE listing RESULT_VARIABLE status)

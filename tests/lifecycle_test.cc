@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tests/module_fixture.h"
+#include "vellomar.h"
 
 namespace vellomar::testing {
 namespace {
@@ -112,6 +113,42 @@ TEST_F(LifecycleTest, RestartBeginsWithEmptyStorageAndTheOldCursors) {
     gauge.Release();
     host_.Stop();
     EXPECT_EQ(exports().get_max_vars(), 16) << "max-vars survives stop";
+  }
+}
+
+TEST_F(LifecycleTest, TokensFollowTheLinkRuleAndSurviveRestarts) {
+  host_.FillPanels();
+  uint32_t first_token = 0;
+  for (int run = 0; run < 3; ++run) {
+    host_.Start();
+    hostsim::PanelObject panel = host_.Registered("VELLOMAR");
+    hostsim::GaugeObject gauge = NewGauge(panel);
+    int32_t size = 0, create = 0;
+    ASSERT_TRUE(panel.ConvertStringToProperty("SetArraySize", &size));
+    ASSERT_TRUE(panel.ConvertStringToProperty("CreateNumberArray", &create));
+    ASSERT_TRUE(gauge.SetNumber(size, 2));
+    for (const char* name : {"A", "B", "C"}) ASSERT_TRUE(gauge.SetText(create, name));
+
+    const auto* first = static_cast<const ArrayRecord*>(exports().get_first_array());
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->next, nullptr);
+    ASSERT_NE(first->next->next, nullptr);
+    const ArrayRecord* records[] = {first, first->next, first->next->next};
+    for (int i = 1; i < 3; ++i) {
+      if (sizeof(void*) == 4) {
+        // The address of the link that refers to the record: the previous
+        // record, whose next field comes first.
+        EXPECT_EQ(records[i]->token,
+                  static_cast<uint32_t>(reinterpret_cast<uintptr_t>(records[i - 1])));
+      } else {
+        EXPECT_EQ(records[i]->token, static_cast<uint32_t>(i + 1)) << "position from 1";
+      }
+    }
+    EXPECT_NE(first->token, 0u);
+    if (run == 0) first_token = first->token;
+    EXPECT_EQ(first->token, first_token) << "run " << run;
+    gauge.Release();
+    host_.Stop();
   }
 }
 
