@@ -312,6 +312,11 @@ bool LineCompiler::CompileVariable(const Token& token, Instruction* instruction)
     return Fail(token.column, "expected (C:NAME:Keyword) or (L:name), found '" + token.text + "'");
   }
   const std::string type = content.substr(0, colon);
+  const bool callback = type == "C" || type == "c";
+  if (!callback && type != "L" && type != "l") {
+    return Fail(token.column,
+                "unsupported variable type '" + type + ":' (the runner knows C: and L:)");
+  }
   std::string body = content.substr(colon + 1);
   Variable variable;
   const size_t comma = body.find(',');
@@ -322,11 +327,11 @@ bool LineCompiler::CompileVariable(const Token& token, Instruction* instruction)
     int32_t code = 0;
     if (!units_.Find(variable.units, &code)) {
       return Fail(token.column,
-                  "unknown units '" + variable.units + "' (known: number, numbers, enum, string)");
+                  "unknown units '" + variable.units + "' (known: " + units_.Names() + ")");
     }
   }
   const bool text_units = hostsim::FoldCase(variable.units) == "string";
-  if (type == "C" || type == "c") {
+  if (callback) {
     const size_t second = body.find(':');
     if (second == std::string::npos) {
       return Fail(token.column, "expected (C:NAME:Keyword), found '" + token.text + "'");
@@ -336,14 +341,11 @@ bool LineCompiler::CompileVariable(const Token& token, Instruction* instruction)
     variable.name = Trim(body.substr(second + 1));
     if (variable.callback.empty()) return Fail(token.column, "callback name missing in C:");
     variable.text_read = !write && text_units;
-  } else if (type == "L" || type == "l") {
+  } else {
     variable.kind = Variable::Kind::kLocal;
     variable.name = Trim(body);
     if (variable.name.empty()) return Fail(token.column, "variable name missing in L:");
     if (text_units) return Fail(token.column, "L: variables hold numbers, not 'string'");
-  } else {
-    return Fail(token.column,
-                "unsupported variable type '" + type + ":' (the runner knows C: and L:)");
   }
   instruction->op = write ? Op::kWriteVariable : Op::kReadVariable;
   instruction->operand = static_cast<int>(script_->variables.size());
