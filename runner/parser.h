@@ -17,7 +17,7 @@ namespace runner {
 // Parses `source`, naming it `name` in messages; units are checked against
 // `units`. On success fills `*script` and returns true. On failure returns
 // false with "name:line:column: what" in `*error` (columns count bytes from 1
-// in the file as written); `*script` is then unspecified.
+// in the file as written); `*script` then holds only part of the script.
 bool ParseScript(const std::string& name, const std::string& source,
                  const hostsim::UnitsTable& units, Script* script, std::string* error);
 

@@ -112,7 +112,8 @@ TEST(RunnerErrorsTest, ModuleThatDoesNotLoad) {
   for (const std::string& path : {std::string("/nonexistent/libvellomar.so"), not_a_library}) {
     const CommandResult result = RunRunner({"--module", path, "-e", "1"});
     EXPECT_EQ(result.status, 1) << path;
-    EXPECT_EQ(result.err.rfind("vellomar-run: cannot load " + path + ": ", 0), 0u) << result.err;
+    // The system's own reason follows, in the system's own words.
+    EXPECT_EQ(result.err.rfind("vellomar-run: cannot load " + path, 0), 0u) << result.err;
     EXPECT_EQ(result.out, "") << path;
   }
 }
@@ -122,8 +123,7 @@ TEST(RunnerErrorsTest, WithoutModuleOptionTheDefaultIsLoaded) {
   std::ostringstream out;
   std::ostringstream err;
   EXPECT_EQ(runner::RunCommand({"-e", "1"}, "/nonexistent/beside/libvellomar.so", in, out, err), 1);
-  EXPECT_EQ(err.str().rfind("vellomar-run: cannot load /nonexistent/beside/libvellomar.so: ", 0),
-            0u)
+  EXPECT_EQ(err.str().rfind("vellomar-run: cannot load /nonexistent/beside/libvellomar.so", 0), 0u)
       << err.str();
 }
 
