@@ -9,8 +9,7 @@ namespace {
 Host* g_active_host = nullptr;
 
 template <class Fn>
-void ResolveInto(const ModuleLibrary& library, const char* name, Fn* target,
-                 std::string* missing) {
+void ResolveInto(const ModuleLibrary& library, const char* name, Fn* target, std::string* missing) {
   void* address = library.Symbol(name);
   if (address == nullptr && missing->empty()) *missing = name;
   static_assert(sizeof(Fn) == sizeof(address), "code and data pointers differ");
@@ -24,18 +23,9 @@ ServiceEntry AsEntry(Fn function) {
 
 }  // namespace
 
-std::string FoldCase(const std::string& text) {
-  std::string folded = text;
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 Host::Host() {
   table_[kGetUnitsEnumEntry] = AsEntry(&Host::GetUnitsEnum);
   table_[kPanelRegisterCCallbackEntry] = AsEntry(&Host::RegisterCallback);
-  SetUnitsCode("number", 50);
   g_active_host = this;
 }
 
@@ -83,14 +73,17 @@ PanelObject Host::Registered(const std::string& name) const {
   return PanelObject();
 }
 
-void Host::SetUnitsCode(const std::string& unit_name, int32_t code) {
-  units_[FoldCase(unit_name)] = code;
-}
-
 int32_t HOSTSIM_STDCALL Host::GetUnitsEnum(const char* unit_name) {
-  if (g_active_host == nullptr || unit_name == nullptr) return -1;
-  auto it = g_active_host->units_.find(FoldCase(unit_name));
-  return it != g_active_host->units_.end() ? it->second : -1;
+  int32_t code = kUnknownUnitsCode;
+  // Called from inside the module: nothing may unwind through it.
+  try {
+    if (g_active_host != nullptr && unit_name != nullptr) {
+      g_active_host->units_.Find(unit_name, &code);
+    }
+  } catch (...) {
+    code = kUnknownUnitsCode;
+  }
+  return code;
 }
 
 // Registering takes the host's own reference; a null callback withdraws every
@@ -98,22 +91,26 @@ int32_t HOSTSIM_STDCALL Host::GetUnitsEnum(const char* unit_name) {
 void HOSTSIM_STDCALL Host::RegisterCallback(const char* name, void* callback) {
   if (g_active_host == nullptr || name == nullptr) return;
   Host& host = *g_active_host;
-  host.calls_.push_back({name, callback});
-  const std::string folded = FoldCase(name);
-  if (callback != nullptr) {
-    CallbackObject(callback).AddRef();
-    host.registrations_.push_back({folded, callback});
-    return;
-  }
-  std::vector<Registration> kept;
-  for (const Registration& registration : host.registrations_) {
-    if (registration.folded_name == folded) {
-      CallbackObject(registration.callback).Release();
-    } else {
-      kept.push_back(registration);
+  // Called from inside the module: nothing may unwind through it. Out of
+  // memory, the registration is simply not made (or not withdrawn).
+  try {
+    host.calls_.push_back({name, callback});
+    const std::string folded = FoldCase(name);
+    if (callback != nullptr) {
+      host.registrations_.push_back({folded, callback});
+      CallbackObject(callback).AddRef();
+      return;
     }
+    std::vector<Registration> kept;
+    for (const Registration& registration : host.registrations_) {
+      if (registration.folded_name != folded) kept.push_back(registration);
+    }
+    for (const Registration& registration : host.registrations_) {
+      if (registration.folded_name == folded) CallbackObject(registration.callback).Release();
+    }
+    host.registrations_.swap(kept);
+  } catch (...) {
   }
-  host.registrations_.swap(kept);
 }
 
 }  // namespace hostsim

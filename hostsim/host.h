@@ -10,12 +10,12 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "hostsim/module_library.h"
 #include "hostsim/slots.h"
+#include "hostsim/units.h"
 
 namespace hostsim {
 
@@ -88,8 +88,10 @@ class Host {
   size_t registration_count() const { return registrations_.size(); }
   const std::vector<RegistrationCall>& registration_calls() const { return calls_; }
 
-  // get_units_enum answers with these codes (names in any case), -1 otherwise.
-  void SetUnitsCode(const std::string& unit_name, int32_t code);
+  // get_units_enum answers from this table (names in any case), and with
+  // kUnknownUnitsCode for a name it lacks.
+  void SetUnitsCode(const std::string& unit_name, int32_t code) { units_.Set(unit_name, code); }
+  const UnitsTable& units() const { return units_; }
 
   const ModuleExports& exports() const { return exports_; }
   ServiceEntry* service_table() { return table_.data(); }
@@ -101,7 +103,7 @@ class Host {
   ModuleLibrary library_;
   ModuleExports exports_;
   std::array<ServiceEntry, kServiceTableSize> table_{};
-  std::map<std::string, int32_t> units_;  // keys folded to lower case
+  UnitsTable units_;
   struct Registration {
     std::string folded_name;
     void* callback;
@@ -109,9 +111,6 @@ class Host {
   std::vector<Registration> registrations_;
   std::vector<RegistrationCall> calls_;
 };
-
-// Lower-cases ASCII letters only, as host and module compare names.
-std::string FoldCase(const std::string& text);
 
 }  // namespace hostsim
 

@@ -6,11 +6,31 @@
 #include <cstring>
 #else
 #include <dlfcn.h>
+#include <unistd.h>
 #endif
 
 namespace hostsim {
 
+namespace {
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t separator = path.find_last_of("/\\");
+  if (separator == std::string::npos) return ".";
+  return separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
+}
+
+}  // namespace
+
 #if defined(_WIN32)
+
+const char kModuleFileName[] = "vellomar.dll";
+
+std::string ExecutableDirectory(const char* argv0) {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) return DirectoryOf(std::string(path, length));
+  return DirectoryOf(argv0 != nullptr ? argv0 : "");
+}
 
 bool ModuleLibrary::Open(const std::string& path, std::string* error) {
   Close();
@@ -38,6 +58,17 @@ void ModuleLibrary::Close() {
 }
 
 #else
+
+const char kModuleFileName[] = "libvellomar.so";
+
+std::string ExecutableDirectory(const char* argv0) {
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof(path));
+  if (length > 0 && static_cast<size_t>(length) < sizeof(path)) {
+    return DirectoryOf(std::string(path, static_cast<size_t>(length)));
+  }
+  return DirectoryOf(argv0 != nullptr ? argv0 : "");
+}
 
 bool ModuleLibrary::Open(const std::string& path, std::string* error) {
   Close();

@@ -7,6 +7,13 @@
 
 namespace hostsim {
 
+// The module's file name as the build names it: vellomar.dll or libvellomar.so.
+extern const char kModuleFileName[];
+
+// The directory holding the running executable, without a trailing separator;
+// `argv0`'s directory (or ".") when the system cannot say.
+std::string ExecutableDirectory(const char* argv0);
+
 class ModuleLibrary {
  public:
   ModuleLibrary() = default;

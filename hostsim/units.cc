@@ -1,0 +1,41 @@
+#include "hostsim/units.h"
+
+namespace hostsim {
+
+std::string FoldCase(const std::string& text) {
+  std::string folded = text;
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+UnitsTable::UnitsTable() {
+  static const struct {
+    const char* name;
+    int32_t code;
+  } kHostUnits[] = {
+      {"number", 50},
+      {"numbers", 50},
+      {"enum", 51},
+      {"string", 52},
+  };
+  for (const auto& unit : kHostUnits) Set(unit.name, unit.code);
+}
+
+bool UnitsTable::Find(const std::string& name, int32_t* code) const {
+  auto it = codes_.find(FoldCase(name));
+  if (it == codes_.end()) return false;
+  *code = it->second;
+  return true;
+}
+
+std::string UnitsTable::Names() const {
+  std::string names;
+  for (const auto& unit : codes_) names += (names.empty() ? "" : ", ") + unit.first;
+  return names;
+}
+
+void UnitsTable::Set(const std::string& name, int32_t code) { codes_[FoldCase(name)] = code; }
+
+}  // namespace hostsim

@@ -1,0 +1,30 @@
+// The vellomar-run command, apart from the process it runs in so that tests
+// can run it with streams of their own:
+//
+//   vellomar-run [--module PATH] [--frames N] [--dump] SCRIPT...
+//
+// SCRIPT is a file, "-" for standard input, or -e 'EXPRESSION' for one line.
+// Every script is loaded (parsed, then bound to the module as one gauge)
+// before any line runs; then all scripts run top to bottom, N times.
+//
+// Exit status: 0 when everything ran, 1 when a script did not load, the
+// module did not load or a line failed at run time, 2 for a bad command line.
+#ifndef VELLOMAR_RUNNER_COMMAND_H_
+#define VELLOMAR_RUNNER_COMMAND_H_
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace runner {
+
+// `args` excludes the program name. `default_module` is loaded when no
+// --module is given. Results go to `out`, messages to `err`, each message
+// starting with "vellomar-run: " and naming the place at fault. Never throws.
+int RunCommand(const std::vector<std::string>& args, const std::string& default_module,
+               std::istream& in, std::ostream& out, std::ostream& err);
+
+}  // namespace runner
+
+#endif  // VELLOMAR_RUNNER_COMMAND_H_

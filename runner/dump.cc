@@ -1,0 +1,65 @@
+#include "runner/dump.h"
+
+#include <cstring>
+#include <string>
+
+#include "runner/number_format.h"
+#include "vellomar.h"
+
+namespace runner {
+
+namespace {
+
+std::string SlotText(const char* slot) {
+  const void* end = std::memchr(slot, '\0', VELLOMAR_TEXT_SLOT_SIZE - 1);
+  return std::string(
+      slot, end != nullptr ? static_cast<const char*>(end) : slot + VELLOMAR_TEXT_SLOT_SIZE - 1);
+}
+
+void DumpArrays(const hostsim::Host& host, std::ostream& out) {
+  for (auto* array = static_cast<const ArrayRecord*>(host.exports().get_first_array());
+       array != nullptr; array = array->next) {
+    const bool strings = array->strings != nullptr;
+    out << "array '" << (array->name != nullptr ? array->name : "")
+        << "': " << (strings ? "string" : "number") << ", size " << array->size << ", token "
+        << array->token << '\n';
+    for (int32_t i = 0; i < array->size; ++i) {
+      const size_t at = static_cast<size_t>(i);
+      if (strings) {
+        const std::string text = SlotText(array->strings + at * VELLOMAR_TEXT_SLOT_SIZE);
+        if (!text.empty()) out << "  [" << i << "] '" << text << "'\n";
+      } else if (array->numbers != nullptr && array->numbers[at] != 0) {
+        out << "  [" << i << "] " << FormatNumber(array->numbers[at]) << '\n';
+      }
+    }
+  }
+}
+
+void DumpUserVariables(const hostsim::Host& host, std::ostream& out) {
+  const hostsim::PanelObject panel = host.Registered("VELLOMAR");
+  if (!panel) return;
+  hostsim::AircraftObject aircraft(panel.CreateAircraftCCallback(0));
+  if (!aircraft) return;
+  hostsim::GaugeObject gauge(aircraft.CreateGaugeCCallback());
+  const int32_t first = host.exports().get_first_user_var();
+  const int32_t end = host.exports().get_max_vars();
+  for (int32_t id = first; gauge && id < end; ++id) {
+    const char* keyword = nullptr;
+    const char* value = nullptr;
+    if (!panel.ConvertPropertyToString(id, &keyword) || keyword == nullptr) continue;
+    if (!gauge.GetText(id, &value) || value == nullptr) value = "";
+    out << "user variable " << id << " '" << SlotText(keyword) << "' = '" << SlotText(value)
+        << "'\n";
+  }
+  if (gauge) gauge.Release();
+  aircraft.Release();
+}
+
+}  // namespace
+
+void DumpStorage(const hostsim::Host& host, std::ostream& out) {
+  DumpArrays(host, out);
+  DumpUserVariables(host, out);
+}
+
+}  // namespace runner

@@ -1,0 +1,102 @@
+// The substitute host's own behaviour: its units table, and gauges that
+// resolve keywords through the registry and hold their callbacks.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "hostsim/gauge.h"
+#include "tests/module_fixture.h"
+#include "vellomar.h"
+
+namespace vellomar::testing {
+namespace {
+
+using GetUnitsEnum = int32_t(HOSTSIM_STDCALL*)(const char*);
+
+class HostsimTest : public LoadedModuleTest {
+ protected:
+  void StartModule() {
+    host_.FillPanels();
+    host_.Start();
+    ASSERT_TRUE(host_.Registered("VELLOMAR"));
+  }
+  void TearDown() override {
+    if (host_.Registered("VELLOMAR")) host_.Stop();
+    LoadedModuleTest::TearDown();
+  }
+};
+
+TEST_F(HostsimTest, UnitsEnumAnswersFromTheTableInAnyCase) {
+  auto get_units_enum =
+      reinterpret_cast<GetUnitsEnum>(host_.service_table()[hostsim::kGetUnitsEnumEntry]);
+  const struct {
+    const char* name;
+    int32_t code;
+  } cases[] = {{"number", 50},
+               {"NUMBERS", 50},
+               {"Enum", 51},
+               {"string", 52},
+               {"feet", hostsim::kUnknownUnitsCode},
+               {"", hostsim::kUnknownUnitsCode}};
+  for (const auto& c : cases) EXPECT_EQ(get_units_enum(c.name), c.code) << c.name;
+  EXPECT_EQ(get_units_enum(nullptr), hostsim::kUnknownUnitsCode);
+}
+
+TEST_F(HostsimTest, NumberArraysCarryTheHostsCodeForNumber) {
+  host_.SetUnitsCode("Number", 777);
+  StartModule();
+  hostsim::Gauge gauge(&host_, 1);
+  hostsim::Property size;
+  hostsim::Property create;
+  ASSERT_EQ(gauge.Resolve("VELLOMAR", "SetArraySize", &size), hostsim::Resolution::kResolved);
+  ASSERT_EQ(gauge.Resolve("VELLOMAR", "CreateNumberArray", &create),
+            hostsim::Resolution::kResolved);
+  ASSERT_TRUE(size.gauge.SetNumber(size.id, 2));
+  ASSERT_TRUE(create.gauge.SetText(create.id, "N"));
+  const auto* array = static_cast<const ArrayRecord*>(exports().get_first_array());
+  ASSERT_NE(array, nullptr);
+  EXPECT_EQ(array->units_code, 777);
+}
+
+TEST_F(HostsimTest, GaugeResolvesThroughTheRegistryInAnyCase) {
+  StartModule();
+  hostsim::Gauge gauge(&host_, 1);
+  const std::string too_long(260, 'k');
+  const struct {
+    const char* callback;
+    const char* keyword;
+    hostsim::Resolution resolution;
+    int32_t id;
+  } cases[] = {
+      {"VELLOMAR", "GetArraySize", hostsim::Resolution::kResolved, 11},
+      {"vellomar", "getarraysize", hostsim::Resolution::kResolved, 11},
+      {"Vellomar", "Fuel", hostsim::Resolution::kResolved, 15},
+      {"VELLOMAR", "fuel", hostsim::Resolution::kResolved, 15},
+      {"NOBODY", "Fuel", hostsim::Resolution::kNoCallback, -7},
+      {"VELLOMAR", too_long.c_str(), hostsim::Resolution::kUnknownKeyword, -7},
+  };
+  for (const auto& c : cases) {
+    hostsim::Property property;
+    property.id = -7;
+    EXPECT_EQ(gauge.Resolve(c.callback, c.keyword, &property), c.resolution)
+        << c.callback << ":" << c.keyword;
+    EXPECT_EQ(property.id, c.id) << c.callback << ":" << c.keyword;
+  }
+}
+
+TEST_F(HostsimTest, GaugeHoldsOneReferenceOnItsCallbacksUntilItGoes) {
+  StartModule();
+  auto gauge = std::make_unique<hostsim::Gauge>(&host_, 4);
+  hostsim::Property first;
+  hostsim::Property second;
+  ASSERT_EQ(gauge->Resolve("VELLOMAR", "GetReadIndex", &first), hostsim::Resolution::kResolved);
+  ASSERT_EQ(gauge->Resolve("vellomar", "GetWriteIndex", &second), hostsim::Resolution::kResolved);
+  EXPECT_EQ(first.gauge.get(), second.gauge.get()) << "one gauge callback per callback name";
+  EXPECT_EQ(first.gauge.AddRef(), 2u) << "the gauge holds the only reference";
+  gauge.reset();
+  EXPECT_EQ(first.gauge.Release(), 0u) << "the gauge dropped its reference";
+}
+
+}  // namespace
+}  // namespace vellomar::testing

@@ -1,0 +1,38 @@
+# Runs one bundled example through vellomar-run and compares what it prints
+# with the example's expected.out. The example directory holds the scripts,
+# `args` (the command-line arguments, one per line, script names relative to
+# the directory) and `expected.out`.
+#
+#   cmake -DRUNNER=path/to/vellomar-run -DEXAMPLE=examples/names
+#         [-DMODULE=path/to/module] [-DLAUNCHER=wine64] -P run_example.cmake
+#
+# Without MODULE the runner loads the module beside it. LAUNCHER, when given,
+# runs the runner (an emulator, say). Line ends are compared without any \r.
+foreach(variable RUNNER EXAMPLE)
+  if(NOT DEFINED ${variable})
+    message(FATAL_ERROR "run_example.cmake needs -D${variable}=...")
+  endif()
+endforeach()
+
+file(STRINGS "${EXAMPLE}/args" args)
+set(module_args "")
+if(DEFINED MODULE)
+  set(module_args --module "${MODULE}")
+endif()
+execute_process(COMMAND ${LAUNCHER} "${RUNNER}" ${module_args} ${args}
+                WORKING_DIRECTORY "${EXAMPLE}"
+                OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+file(READ "${EXAMPLE}/expected.out" expected)
+string(REPLACE "\r" "" output "${output}")
+string(REPLACE "\r" "" expected "${expected}")
+
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "vellomar-run ${args} exited with ${status}:\n${errors}")
+endif()
+if(NOT errors STREQUAL "")
+  message(FATAL_ERROR "vellomar-run ${args} wrote messages:\n${errors}")
+endif()
+if(NOT output STREQUAL expected)
+  message(FATAL_ERROR "vellomar-run ${args} printed:\n${output}\nexpected:\n${expected}")
+endif()
+message(STATUS "${EXAMPLE}: output as expected")
