@@ -8,13 +8,16 @@
 // The module is loaded once; each benchmark restarts it (stop, start) so that
 // it begins from empty storage.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hostsim/host.h"
@@ -80,10 +83,11 @@ class Module {
   }
 
   // Creates arrays named names[0..count-1] through `create_keyword`, each of
-  // eight elements; the last one created stays active.
-  bool AddArrays(const char* create_keyword, const NamePool& names, std::size_t count) const {
+  // `size` elements; the last one created stays active.
+  bool AddArrays(const char* create_keyword, const NamePool& names, std::size_t count,
+                 double size = 8.0) const {
     const int32_t create = Id(create_keyword);
-    if (!gauge_.SetNumber(Id("SetArraySize"), 8.0)) return false;
+    if (!gauge_.SetNumber(Id("SetArraySize"), size)) return false;
     for (std::size_t i = 0; i < count; ++i) {
       if (!gauge_.SetText(create, names[i])) return false;
     }
@@ -383,6 +387,120 @@ BENCHMARK(BM_ResolveTableKeyword)->Apply(Variables);
 BENCHMARK(BM_ResolveExistingVariable)->Apply(Variables);
 BENCHMARK(BM_ResolveNewVariable)->Apply(Variables);
 
+// ---- Reports.
+
+// The usual console report, then a Markdown table of the CPU time per call
+// (the median where the run has repetitions) with its ratio to the floor and
+// to the same operation at a count of 1.
+class TableReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.error_occurred) {
+        failed_ = true;
+        continue;
+      }
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      const std::pair<std::string, std::string> key(run.run_name.function_name, run.run_name.args);
+      if (times_.count(key) == 0) order_.push_back(key);
+      times_[key] = run.GetAdjustedCPUTime();
+    }
+  }
+
+  // True when some benchmark could not run.
+  bool failed() const { return failed_; }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const auto floor = times_.find({"BM_Floor", ""});
+    if (floor == times_.end()) return;
+    std::printf("\n| operation | count | ns per call | × floor | × count 1 |\n");
+    std::printf("|---|---|---|---|---|\n");
+    for (const auto& key : order_) {
+      const double time = times_[key];
+      const auto first = times_.find({key.first, Args(key.second, "1")});
+      std::printf("| %s | %s | %.2f | %.1f | ", Describe(key.first), Count(key.second), time,
+                  time / floor->second);
+      if (first != times_.end() && !key.second.empty()) {
+        std::printf("%.2f |\n", time / first->second);
+      } else {
+        std::printf("|\n");
+      }
+    }
+  }
+
+ private:
+  // "arrays:100" with the count replaced.
+  static std::string Args(const std::string& args, const char* count) {
+    return args.substr(0, args.find(':') + 1) + count;
+  }
+  static const char* Count(const std::string& args) {
+    const std::size_t colon = args.find(':');
+    return colon == std::string::npos ? "" : args.c_str() + colon + 1;
+  }
+  static const char* Describe(const std::string& function) {
+    static const std::map<std::string, const char*> kDescriptions = {
+        {"BM_Floor", "floor: indirect call returning a stored double"},
+        {"BM_NumberRead", "number element read (arrays)"},
+        {"BM_NumberWrite", "number element write (arrays)"},
+        {"BM_TextRead", "text element read (arrays)"},
+        {"BM_TextWrite", "text element write (arrays)"},
+        {"BM_TokenRead", "active-token read (arrays)"},
+        {"BM_SelectByName", "select an array by its name text (arrays)"},
+        {"BM_SelectByTokenAndRead", "token write + element read, 2 calls (arrays)"},
+        {"BM_UserRead", "user-variable read (variables)"},
+        {"BM_UserWrite", "user-variable write (variables)"},
+        {"BM_ResolveTableKeyword", "resolve a table keyword (variables)"},
+        {"BM_ResolveExistingVariable", "resolve a variable in another case (variables)"},
+        {"BM_ResolveNewVariable", "resolve a new keyword: creates (variables)"},
+    };
+    const auto it = kDescriptions.find(function);
+    return it != kDescriptions.end() ? it->second : function.c_str();
+  }
+
+  bool failed_ = false;
+  std::vector<std::pair<std::string, std::string>> order_;
+  std::map<std::pair<std::string, std::string>, double> times_;
+};
+
+// Heap bytes in use in the whole process.
+double HeapInUse() { return static_cast<double>(mallinfo2().uordblks); }
+
+// Heap bytes that storage takes per record and per element, measured around
+// creations through the slots (allocator overhead and the indexes included).
+// False when the storage could not be filled.
+bool ReportMemory() {
+  constexpr std::size_t kCount = 10000;
+  const NamePool names("Mem", kCount);
+  struct Measure {
+    const char* what;
+    const char* create_keyword;  // null: user variables
+    double size;
+    double bytes = 0.0;
+  } measures[] = {
+      {"user variable", nullptr, 0},
+      {"number array of 1 element", "CreateNumberArray", 1},
+      {"number array of 101 elements", "CreateNumberArray", 101},
+      {"string array of 1 element", "CreateStringArray", 1},
+      {"string array of 101 elements", "CreateStringArray", 101},
+  };
+  for (Measure& m : measures) {
+    if (!g_module.Restart()) return false;
+    const double before = HeapInUse();
+    const bool made = m.create_keyword == nullptr
+                          ? g_module.AddVariables(names, kCount)
+                          : g_module.AddArrays(m.create_keyword, names, kCount, m.size);
+    if (!made) return false;
+    m.bytes = (HeapInUse() - before) / kCount;
+  }
+  std::printf("\n| stored with %zu of a kind | heap bytes each |\n|---|---|\n", kCount);
+  for (const Measure& m : measures) std::printf("| %s | %.1f |\n", m.what, m.bytes);
+  std::printf("| number element | %.1f |\n", (measures[2].bytes - measures[1].bytes) / 100);
+  std::printf("| string element | %.1f |\n", (measures[4].bytes - measures[3].bytes) / 100);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -394,8 +512,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  benchmark::RunSpecifiedBenchmarks();
+  // Keep freed memory in the heap instead of handing it back to the system,
+  // so that every count runs on warm memory. Otherwise only the largest counts
+  // (whose restarts free more than the trim threshold) would pay the page
+  // faults of growing the heap again inside the timed region.
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  TableReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const bool measured = ReportMemory();
   g_module.Unload();
   benchmark::Shutdown();
-  return 0;
+  return reporter.failed() || !measured ? 1 : 0;
 }
