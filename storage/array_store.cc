@@ -30,20 +30,26 @@ uint32_t TokenFor(ArrayRecord* const* link, uint32_t position) {
 
 uint32_t NameHash(const char* name) { return HashKey(reinterpret_cast<uintptr_t>(name)); }
 
-// Kept out of line so that the remembered-record path stays short.
-__attribute__((noinline)) ArrayRecord* FindAndRememberActive() {
-  ArrayRecord* array = FindArray(g_storage.active_token);
-  if (array != nullptr) g_storage.active_array = array;
-  return array;
-}
-
 // Element access runs every frame for every gauge, and gauges mostly touch the
 // array they made active last, so its record is remembered. A token write or a
 // restart leaves it behind: it is used only while its token is the active one.
-inline ArrayRecord* ActiveArray() {
+// The lookup is kept out of line, and reached by a tail call, so that the
+// remembered path saves no registers and makes no call of its own.
+template <class Access>
+__attribute__((noinline)) bool LookUpActiveThen(Access access) {
+  ArrayRecord* array = FindArray(g_storage.active_token);
+  if (array == nullptr) return false;
+  g_storage.active_array = array;
+  return access(array);
+}
+
+// `access(array)` on the active array; false when no array has the active
+// token.
+template <class Access>
+inline bool OnActiveArray(Access access) {
   ArrayRecord* array = g_storage.active_array;
-  if (array != nullptr && array->token == g_storage.active_token) return array;
-  return FindAndRememberActive();
+  if (array != nullptr && array->token == g_storage.active_token) return access(array);
+  return LookUpActiveThen(access);
 }
 
 void MakeActive(ArrayRecord* array) {
@@ -125,52 +131,48 @@ ArrayRecord* FindArray(uint32_t token) {
 }
 
 bool ReadNumber(double* value) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr || !InRange(array, g_storage.read_index) || array->numbers == nullptr) {
-    return false;
-  }
-  *value = array->numbers[g_storage.read_index];
-  return true;
+  return OnActiveArray([value](const ArrayRecord* array) {
+    if (!InRange(array, g_storage.read_index) || array->numbers == nullptr) return false;
+    *value = array->numbers[g_storage.read_index];
+    return true;
+  });
 }
 
 bool WriteNumber(double value) {
-  ArrayRecord* array = ActiveArray();
-  if (array == nullptr || !InRange(array, g_storage.write_index) || array->numbers == nullptr) {
-    return false;
-  }
-  array->numbers[g_storage.write_index] = value;
-  return true;
+  return OnActiveArray([value](ArrayRecord* array) {
+    if (!InRange(array, g_storage.write_index) || array->numbers == nullptr) return false;
+    array->numbers[g_storage.write_index] = value;
+    return true;
+  });
 }
 
 bool ReadText(const char** value) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr || !InRange(array, g_storage.read_index) || array->strings == nullptr) {
-    return false;
-  }
-  *value = TextSlot(array, g_storage.read_index);
-  return true;
+  return OnActiveArray([value](const ArrayRecord* array) {
+    if (!InRange(array, g_storage.read_index) || array->strings == nullptr) return false;
+    *value = TextSlot(array, g_storage.read_index);
+    return true;
+  });
 }
 
 bool WriteText(const char* value) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr || !InRange(array, g_storage.write_index) || array->strings == nullptr) {
-    return false;
-  }
-  return CopyIntoSlot(TextSlot(array, g_storage.write_index), value);
+  return OnActiveArray([value](const ArrayRecord* array) {
+    if (!InRange(array, g_storage.write_index) || array->strings == nullptr) return false;
+    return CopyIntoSlot(TextSlot(array, g_storage.write_index), value);
+  });
 }
 
 bool ActiveSize(int32_t* size) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr) return false;
-  *size = array->size;
-  return true;
+  return OnActiveArray([size](const ArrayRecord* array) {
+    *size = array->size;
+    return true;
+  });
 }
 
 bool ActiveName(const char** name) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr) return false;
-  *name = array->name;
-  return true;
+  return OnActiveArray([name](const ArrayRecord* array) {
+    *name = array->name;
+    return true;
+  });
 }
 
 void ReleaseArrays() {
