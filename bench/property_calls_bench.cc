@@ -8,8 +8,6 @@
 // The module is loaded once; each benchmark restarts it (stop, start) so that
 // it begins from empty storage.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -22,6 +20,11 @@
 
 #include "hostsim/host.h"
 #include "hostsim/slots.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#define VELLOMAR_BENCH_HEAP_STATS 1
+#endif
 
 namespace {
 
@@ -464,8 +467,14 @@ class TableReporter : public benchmark::ConsoleReporter {
   std::map<std::pair<std::string, std::string>, double> times_;
 };
 
-// Heap bytes in use in the whole process.
-double HeapInUse() { return static_cast<double>(mallinfo2().uordblks); }
+// Heap bytes in use in the whole process, where the C library tells.
+double HeapInUse() {
+#ifdef VELLOMAR_BENCH_HEAP_STATS
+  return static_cast<double>(mallinfo2().uordblks);
+#else
+  return 0.0;
+#endif
+}
 
 // Heap bytes that storage takes per record and per element, measured around
 // creations through the slots (allocator overhead and the indexes included).
@@ -516,7 +525,9 @@ int main(int argc, char** argv) {
   // so that every count runs on warm memory. Otherwise only the largest counts
   // (whose restarts free more than the trim threshold) would pay the page
   // faults of growing the heap again inside the timed region.
+#ifdef VELLOMAR_BENCH_HEAP_STATS
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
   TableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const bool measured = ReportMemory();
