@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "storage/record_vector.h"
 #include "tests/test_allocation.h"
 
 namespace vellomar::testing {
@@ -18,9 +17,7 @@ struct Keyed {
 class RecordIndexTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    FailAllocationsAfter(-1);
     index_.Clear();
-    vector_.Clear();
     EXPECT_EQ(LiveAllocations(), 0u) << "a table was not freed";
   }
 
@@ -31,7 +28,6 @@ class RecordIndexTest : public ::testing::Test {
   }
 
   RecordIndex index_;
-  RecordVector vector_;
 };
 
 uint32_t Spread(uint32_t key) { return HashKey(key); }
@@ -73,48 +69,6 @@ TEST_F(RecordIndexTest, FindsEveryRecordAndNothingElseAcrossGrowth) {
     EXPECT_EQ(index_.size(), 0u) << c.name;
     EXPECT_EQ(Find(c.hash, records[0].key), nullptr) << c.name << " after clearing";
   }
-}
-
-TEST_F(RecordIndexTest, AFailedGrowthLeavesTheIndexAnswering) {
-  std::vector<Keyed> records(100);
-  uint32_t failures = 0;
-  for (uint32_t i = 0; i < records.size(); ++i) {
-    records[i].key = i + 1;
-    FailAllocationsAfter(0);
-    if (!index_.ReserveOneMore()) {
-      ++failures;
-      ASSERT_EQ(index_.size(), i);
-      for (uint32_t j = 0; j < i; ++j) ASSERT_EQ(Find(Spread, records[j].key), &records[j]) << j;
-      FailAllocationsAfter(-1);
-      ASSERT_TRUE(index_.ReserveOneMore()) << i;
-    }
-    index_.Insert(Spread(records[i].key), &records[i]);
-  }
-  // The first insertion and every doubling needed memory.
-  EXPECT_EQ(failures, 5u);  // 0, 12, 24, 48, 96
-  for (const Keyed& record : records) EXPECT_EQ(Find(Spread, record.key), &record) << record.key;
-}
-
-TEST_F(RecordIndexTest, VectorKeepsListOrderAndSurvivesFailedGrowth) {
-  std::vector<Keyed> records(100);
-  EXPECT_EQ(vector_.Back(), nullptr);
-  EXPECT_EQ(vector_.At(0), nullptr);
-  for (uint32_t i = 0; i < records.size(); ++i) {
-    FailAllocationsAfter(0);
-    if (!vector_.ReserveOneMore()) {
-      ASSERT_EQ(vector_.size(), i);
-      if (i != 0) {
-        ASSERT_EQ(vector_.Back(), &records[i - 1]) << i;
-      }
-      FailAllocationsAfter(-1);
-      ASSERT_TRUE(vector_.ReserveOneMore()) << i;
-    }
-    vector_.Append(&records[i]);
-    ASSERT_EQ(vector_.Back(), &records[i]) << i;
-  }
-  for (std::size_t i = 0; i < records.size(); ++i) EXPECT_EQ(vector_.At(i), &records[i]) << i;
-  EXPECT_EQ(vector_.At(records.size()), nullptr);
-  EXPECT_EQ(vector_.At(static_cast<std::size_t>(-1)), nullptr);
 }
 
 }  // namespace
