@@ -8,6 +8,7 @@
 // The module is loaded once; each benchmark restarts it (stop, start) so that
 // it begins from empty storage.
 #include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>

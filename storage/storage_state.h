@@ -1,7 +1,8 @@
 // The single module-wide state: user variables, arrays, the cursor values
 // that select an array and an element, and the indexes that find records
-// without walking the lists. All zero or null when the library is loaded. Shared by every gauge; the host makes all calls one at a time, so
-// nothing here is locked.
+// without walking the lists. All zero or null when the library is loaded.
+// Shared by every gauge; the host makes all calls one at a time, so nothing
+// here is locked.
 #ifndef VELLOMAR_STORAGE_STORAGE_STATE_H_
 #define VELLOMAR_STORAGE_STORAGE_STATE_H_
 
