@@ -13,6 +13,13 @@ namespace {
 // Handed out by failing text reads; never written through.
 const char kNullText[] = "null";
 
+bool ActiveSizeAsNumber(double* value) {
+  int32_t size = 0;
+  if (!ActiveSize(&size)) return false;
+  *value = size;
+  return true;
+}
+
 }  // namespace
 
 bool GetTextProperty(int32_t id, const char** value) {
@@ -31,7 +38,6 @@ bool GetTextProperty(int32_t id, const char** value) {
 bool GetNumberProperty(int32_t id, double* value) {
   if (value == nullptr) return false;
   *value = 1.0;
-  int32_t size = 0;
   switch (id) {
     case kGetReadIndex:
       *value = g_storage.read_index;
@@ -45,9 +51,7 @@ bool GetNumberProperty(int32_t id, double* value) {
     case kGetNumberValue:
       return ReadNumber(value);
     case kGetArraySize:
-      if (!ActiveSize(&size)) return false;
-      *value = size;
-      return true;
+      return ActiveSizeAsNumber(value);
     default:
       return false;
   }

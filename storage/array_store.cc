@@ -5,6 +5,7 @@
 #include "host/panel_services.h"
 #include "storage/allocation.h"
 #include "storage/property_catalogue.h"
+#include "storage/record_index.h"
 #include "storage/storage_state.h"
 #include "storage/text.h"
 
@@ -27,11 +28,36 @@ uint32_t TokenFor(ArrayRecord* const* link, uint32_t position) {
   }
 }
 
-ArrayRecord* ActiveArray() { return FindArray(g_storage.active_token); }
+uint32_t NameHash(const char* name) { return HashKey(reinterpret_cast<uintptr_t>(name)); }
 
-bool InRange(const ArrayRecord* array, int32_t index) {
-  return index >= 0 && index < array->size;
+// Element access runs every frame for every gauge, and gauges mostly touch the
+// array they made active last, so its record is remembered. A token write or a
+// restart leaves it behind: it is used only while its token is the active one.
+// The lookup is kept out of line, and reached by a tail call, so that the
+// remembered path saves no registers and makes no call of its own.
+template <class Access>
+__attribute__((noinline)) bool LookUpActiveThen(Access access) {
+  ArrayRecord* array = FindArray(g_storage.active_token);
+  if (array == nullptr) return false;
+  g_storage.active_array = array;
+  return access(array);
 }
+
+// `access(array)` on the active array; false when no array has the active
+// token.
+template <class Access>
+inline bool OnActiveArray(Access access) {
+  ArrayRecord* array = g_storage.active_array;
+  if (array != nullptr && array->token == g_storage.active_token) return access(array);
+  return LookUpActiveThen(access);
+}
+
+void MakeActive(ArrayRecord* array) {
+  g_storage.active_token = array->token;
+  g_storage.active_array = array;
+}
+
+bool InRange(const ArrayRecord* array, int32_t index) { return index >= 0 && index < array->size; }
 
 char* TextSlot(const ArrayRecord* array, int32_t index) {
   return array->strings + static_cast<std::size_t>(index) * kTextSlotSize;
@@ -44,20 +70,28 @@ bool CreateOrSelectArray(ArrayKind kind, const char* name) {
     g_storage.active_token = 0;
     return false;
   }
-  ArrayRecord** link = &g_storage.array_head;
-  uint32_t count = 0;
-  for (; *link != nullptr; link = &(*link)->next, ++count) {
-    if ((*link)->name == name) {
-      g_storage.active_token = (*link)->token;
-      return true;
-    }
+  // Names are matched by the address of the text, whatever the kind, so at
+  // most one array has a given name and the index finds the one a walk would.
+  const uint32_t name_hash = NameHash(name);
+  auto* existing =
+      static_cast<ArrayRecord*>(g_storage.array_by_name.Find(name_hash, [name](const void* array) {
+        return static_cast<const ArrayRecord*>(array)->name == name;
+      }));
+  if (existing != nullptr) {
+    MakeActive(existing);
+    return true;
   }
-  if (count == std::numeric_limits<uint32_t>::max()) return false;
+  const std::size_t count = g_storage.array_by_token.size();
+  if (count >= std::numeric_limits<uint32_t>::max()) return false;
 
   int32_t size = g_storage.pending_size;
   if (size < 1 || size > kMaxArraySize) size = kFallbackArraySize;
   const auto elements = static_cast<std::size_t>(size);
 
+  // Room in the indexes first, so that once the record exists nothing can fail.
+  if (!g_storage.array_by_token.ReserveOneMore() || !g_storage.array_by_name.ReserveOneMore()) {
+    return false;
+  }
   auto* record = static_cast<ArrayRecord*>(AllocateZeroed(1, sizeof(ArrayRecord)));
   void* buffer = kind == ArrayKind::kNumber ? AllocateZeroed(elements, sizeof(double))
                                             : AllocateZeroed(elements, kTextSlotSize);
@@ -75,66 +109,70 @@ bool CreateOrSelectArray(ArrayKind kind, const char* name) {
   }
   record->name = name;
   record->size = size;
-  record->token = TokenFor(link, count + 1);
+  ArrayRecord** link =
+      g_storage.array_tail != nullptr ? &g_storage.array_tail->next : &g_storage.array_head;
+  record->token = TokenFor(link, static_cast<uint32_t>(count) + 1);
   *link = record;
-  g_storage.active_token = record->token;
+  g_storage.array_tail = record;
+  g_storage.array_by_token.Insert(HashKey(record->token), record);
+  g_storage.array_by_name.Insert(name_hash, record);
+  MakeActive(record);
   return true;
 }
 
+// Tokens are unique among the arrays that exist, so the index finds the one
+// record a walk would.
 ArrayRecord* FindArray(uint32_t token) {
-  for (ArrayRecord* array = g_storage.array_head; array != nullptr; array = array->next) {
-    if (array->token == token) return array;
-  }
-  return nullptr;
+  if (token == 0) return nullptr;
+  return static_cast<ArrayRecord*>(
+      g_storage.array_by_token.Find(HashKey(token), [token](const void* array) {
+        return static_cast<const ArrayRecord*>(array)->token == token;
+      }));
 }
 
 bool ReadNumber(double* value) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr || !InRange(array, g_storage.read_index) || array->numbers == nullptr) {
-    return false;
-  }
-  *value = array->numbers[g_storage.read_index];
-  return true;
+  return OnActiveArray([value](const ArrayRecord* array) {
+    if (!InRange(array, g_storage.read_index) || array->numbers == nullptr) return false;
+    *value = array->numbers[g_storage.read_index];
+    return true;
+  });
 }
 
 bool WriteNumber(double value) {
-  ArrayRecord* array = ActiveArray();
-  if (array == nullptr || !InRange(array, g_storage.write_index) || array->numbers == nullptr) {
-    return false;
-  }
-  array->numbers[g_storage.write_index] = value;
-  return true;
+  return OnActiveArray([value](ArrayRecord* array) {
+    if (!InRange(array, g_storage.write_index) || array->numbers == nullptr) return false;
+    array->numbers[g_storage.write_index] = value;
+    return true;
+  });
 }
 
 bool ReadText(const char** value) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr || !InRange(array, g_storage.read_index) || array->strings == nullptr) {
-    return false;
-  }
-  *value = TextSlot(array, g_storage.read_index);
-  return true;
+  return OnActiveArray([value](const ArrayRecord* array) {
+    if (!InRange(array, g_storage.read_index) || array->strings == nullptr) return false;
+    *value = TextSlot(array, g_storage.read_index);
+    return true;
+  });
 }
 
 bool WriteText(const char* value) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr || !InRange(array, g_storage.write_index) || array->strings == nullptr) {
-    return false;
-  }
-  return CopyIntoSlot(TextSlot(array, g_storage.write_index), value);
+  return OnActiveArray([value](const ArrayRecord* array) {
+    if (!InRange(array, g_storage.write_index) || array->strings == nullptr) return false;
+    return CopyIntoSlot(TextSlot(array, g_storage.write_index), value);
+  });
 }
 
 bool ActiveSize(int32_t* size) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr) return false;
-  *size = array->size;
-  return true;
+  return OnActiveArray([size](const ArrayRecord* array) {
+    *size = array->size;
+    return true;
+  });
 }
 
 bool ActiveName(const char** name) {
-  const ArrayRecord* array = ActiveArray();
-  if (array == nullptr) return false;
-  *name = array->name;
-  return true;
+  return OnActiveArray([name](const ArrayRecord* array) {
+    *name = array->name;
+    return true;
+  });
 }
 
 void ReleaseArrays() {
@@ -147,6 +185,10 @@ void ReleaseArrays() {
     array = next;
   }
   g_storage.array_head = nullptr;
+  g_storage.array_tail = nullptr;
+  g_storage.active_array = nullptr;
+  g_storage.array_by_token.Clear();
+  g_storage.array_by_name.Clear();
 }
 
 }  // namespace vellomar

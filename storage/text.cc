@@ -20,6 +20,16 @@ bool EqualIgnoringCase(const char* a, const char* b) {
   }
 }
 
+uint32_t HashIgnoringCase(const char* text) {
+  // 32-bit FNV-1a over the folded bytes.
+  uint32_t hash = 2166136261u;
+  for (; *text != '\0'; ++text) {
+    hash ^= Fold(*text);
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
 bool FitsSlot(const char* text) {
   if (text == nullptr) return false;
   for (std::size_t i = 0; i < kTextSlotSize; ++i) {

@@ -7,6 +7,7 @@
 #define VELLOMAR_STORAGE_TEXT_H_
 
 #include <cstddef>
+#include <cstdint>
 
 #include "vellomar.h"
 
@@ -18,6 +19,10 @@ inline constexpr std::size_t kMaxTextLength = kTextSlotSize - 1;
 // True when `a` and `b` hold the same characters, ignoring the case of ASCII
 // letters. Neither may be null.
 bool EqualIgnoringCase(const char* a, const char* b);
+
+// A hash of `text` that ignores the case of ASCII letters, so that texts that
+// EqualIgnoringCase() holds equal have equal hashes. Not null.
+uint32_t HashIgnoringCase(const char* text);
 
 // True when `text` is not null and fits a slot. Reads at most kTextSlotSize
 // bytes of `text`, so an unterminated or huge text is never read past that.

@@ -1,5 +1,6 @@
 #include "storage/user_variables.h"
 
+#include <cstddef>
 #include <limits>
 
 #include "storage/allocation.h"
@@ -9,21 +10,32 @@ namespace vellomar {
 
 namespace {
 
+// Ids run from 15 up in list order with no gaps, and nothing is removed before
+// stop, so the variable with an id is the one at position id - 15.
 UserVariable* FindUserVariable(int32_t id) {
-  for (UserVariable* variable = g_storage.user_head; variable != nullptr;
-       variable = variable->next) {
-    if (variable->id == id) return variable;
-  }
-  return nullptr;
+  if (id < kFirstUserVariableId) return nullptr;
+  return static_cast<UserVariable*>(
+      g_storage.user_by_id.At(static_cast<std::size_t>(id - kFirstUserVariableId)));
+}
+
+// No two variables have names equal ignoring case, so the index finds the one
+// a walk would.
+UserVariable* FindUserVariableNamed(const char* keyword, uint32_t hash) {
+  return static_cast<UserVariable*>(
+      g_storage.user_by_name.Find(hash, [keyword](const void* variable) {
+        return EqualIgnoringCase(keyword, static_cast<const UserVariable*>(variable)->name);
+      }));
 }
 
 bool IsTableId(uint32_t length, int32_t id) { return static_cast<uint32_t>(id) < length; }
 
-bool CreateUserVariable(const char* keyword, int32_t* id) {
-  UserVariable* last = g_storage.user_head;
-  while (last != nullptr && last->next != nullptr) last = last->next;
+bool CreateUserVariable(const char* keyword, uint32_t hash, int32_t* id) {
+  auto* last = static_cast<UserVariable*>(g_storage.user_by_id.Back());
   if (last != nullptr && last->id == std::numeric_limits<int32_t>::max()) return false;
-
+  // Room in the indexes first, so that once the record exists nothing can fail.
+  if (!g_storage.user_by_id.ReserveOneMore() || !g_storage.user_by_name.ReserveOneMore()) {
+    return false;
+  }
   auto* variable = static_cast<UserVariable*>(AllocateZeroed(1, sizeof(UserVariable)));
   if (variable == nullptr) return false;
   CopyIntoSlot(variable->name, keyword);
@@ -35,6 +47,8 @@ bool CreateUserVariable(const char* keyword, int32_t* id) {
   } else {
     g_storage.user_head = variable;
   }
+  g_storage.user_by_id.Append(variable);
+  g_storage.user_by_name.Insert(hash, variable);
   g_storage.max_vars = variable->id + 1;
   *id = variable->id;
   return true;
@@ -51,14 +65,12 @@ bool ResolveKeyword(const PropertyTableEntry* table, uint32_t length, const char
       return true;
     }
   }
-  for (UserVariable* variable = g_storage.user_head; variable != nullptr;
-       variable = variable->next) {
-    if (EqualIgnoringCase(keyword, variable->name)) {
-      *id = variable->id;
-      return true;
-    }
+  const uint32_t hash = HashIgnoringCase(keyword);
+  if (const UserVariable* variable = FindUserVariableNamed(keyword, hash)) {
+    *id = variable->id;
+    return true;
   }
-  return CreateUserVariable(keyword, id);
+  return CreateUserVariable(keyword, hash, id);
 }
 
 bool KeywordOf(const PropertyTableEntry* table, uint32_t length, int32_t id,
@@ -106,6 +118,8 @@ void ReleaseUserVariables() {
     variable = next;
   }
   g_storage.user_head = nullptr;
+  g_storage.user_by_id.Clear();
+  g_storage.user_by_name.Clear();
 }
 
 }  // namespace vellomar
