@@ -78,6 +78,16 @@ int CheckedModule::Pick(ObjectKind kind, size_t pick) const {
   return -1;
 }
 
+void CheckedModule::Remember(const char* text) {
+  constexpr size_t kKept = 16;
+  if (handed_out_.size() == kKept) handed_out_.erase(handed_out_.begin());
+  handed_out_.push_back(text);
+}
+
+const char* CheckedModule::HandedOut(size_t pick) const {
+  return handed_out_.empty() ? nullptr : handed_out_[pick % handed_out_.size()];
+}
+
 bool CheckedModule::ExpectCount(const char* operation, uint32_t actual, uint32_t expected) {
   if (actual == expected) return true;
   return Fail(std::string(operation) + " returned " + std::to_string(actual) + ", expected " +
@@ -163,6 +173,7 @@ bool CheckedModule::AdoptNewPanel(int object) {
 }
 
 bool CheckedModule::Stop() {
+  handed_out_.clear();  // the slots are freed
   host_->Stop();
   model_.Stop();
   operations_.insert("DLLStop");
@@ -329,6 +340,7 @@ bool CheckedModule::KeywordOf(size_t pick, int32_t id, bool null_out) {
   if (keyword == nullptr || expected_keyword != keyword) {
     return Fail(call + " gave " + Show(keyword) + ", expected " + Show(expected_keyword));
   }
+  Remember(keyword);
   return true;
 }
 
@@ -370,6 +382,7 @@ bool CheckedModule::GetText(size_t pick, int32_t id, bool null_out) {
   } else if (value == nullptr || expected_value.text != value) {
     return Fail(call + " gave " + Show(value) + ", expected " + Show(expected_value.text));
   }
+  Remember(value);
   return true;
 }
 
@@ -393,10 +406,12 @@ bool CheckedModule::GetNumber(size_t pick, int32_t id, bool null_out) {
 bool CheckedModule::SetText(size_t pick, int32_t id, const char* value) {
   const int gauge = Pick(ObjectKind::kGauge, pick);
   if (gauge < 0) return true;
-  const bool result =
-      GaugeObject(ObjectOf(pool_[static_cast<size_t>(gauge)].object)).SetText(id, value);
+  // The model goes first: the text may be one of the module's own slots,
+  // which the module's write may change.
   const size_t arrays_before = model_.arrays().size();
   const bool expected = model_.SetText(id, value);
+  const bool result =
+      GaugeObject(ObjectOf(pool_[static_cast<size_t>(gauge)].object)).SetText(id, value);
   Note(value == nullptr ? "SetPropertyValue(null text)" : "SetPropertyValue(text)", id, result);
   if (result != expected) {
     return Fail("SetPropertyValue(" + std::to_string(id) + ", " + Show(value) + ") returned " +

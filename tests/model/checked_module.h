@@ -80,6 +80,10 @@ class CheckedModule {
   // compared only with `contents`.
   bool CheckState(bool contents = true);
 
+  // A text the module handed out (a value, an element, a keyword) that is
+  // still valid, for passing back to it as a host may; null when none.
+  const char* HandedOut(size_t pick) const;
+
   // The first difference found, or empty.
   const std::string& failure() const { return failure_; }
   // Distinct operations made so far, named by kind, id class and outcome.
@@ -99,6 +103,7 @@ class CheckedModule {
   int Pick(ObjectKind kind, size_t pick) const;
   bool ExpectCount(const char* operation, uint32_t actual, uint32_t expected);
   bool ResetCursor(int32_t id);
+  void Remember(const char* text);
   bool AdoptNewPanel(int object);
   bool TeachNewToken();
   bool CheckArrays(bool contents);
@@ -113,6 +118,7 @@ class CheckedModule {
   std::vector<Reference> pool_;
   int checker_panel_ = -1;
   int checker_gauge_ = -1;
+  std::vector<const char*> handed_out_;  // valid until the next stop
   std::string failure_;
   std::set<std::string> operations_;
 };

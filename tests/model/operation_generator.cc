@@ -120,7 +120,7 @@ bool OperationGenerator::Step(CheckedModule& module, Choices& choices) {
       return module.GetNumber(pick, Id(module, choices), null_out);
     case kSetText: {
       const int32_t id = Id(module, choices);
-      return module.SetText(pick, id, Text(choices));
+      return module.SetText(pick, id, Text(module, choices));
     }
     case kSetNumber: {
       const int32_t id = Id(module, choices);
@@ -174,8 +174,8 @@ double OperationGenerator::Number(const CheckedModule& module, Choices& choices)
   }
 }
 
-const char* OperationGenerator::Text(Choices& choices) {
-  switch (choices.Below(10)) {
+const char* OperationGenerator::Text(const CheckedModule& module, Choices& choices) {
+  switch (choices.Below(11)) {
     case 0:
       return nullptr;
     case 1:
@@ -193,6 +193,11 @@ const char* OperationGenerator::Text(Choices& choices) {
       return Keep(std::string(259, 'v'));
     case 6:
       return Keep(std::string(choices.Below(2) == 0 ? 260 : 1000, 'w'));
+    case 7: {
+      // A text the module handed out: a host may pass it straight back.
+      const char* text = module.HandedOut(choices.Below(16));
+      return text != nullptr ? text : Keep("B");
+    }
     default:
       return Keep(choices.AnyBytes(12));
   }

@@ -43,7 +43,7 @@ class OperationGenerator {
  private:
   int32_t Id(const CheckedModule& module, Choices& choices);
   double Number(const CheckedModule& module, Choices& choices);
-  const char* Text(Choices& choices);
+  const char* Text(const CheckedModule& module, Choices& choices);
   const char* Keyword(Choices& choices);
   const char* Keep(std::string text);
 
