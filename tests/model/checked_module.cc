@@ -130,7 +130,8 @@ bool CheckedModule::ResetCursor(int32_t id) {
 }
 
 bool CheckedModule::Finish() {
-  if (!Stop()) return false;
+  // With the table known again, stop withdraws every registration.
+  if (!SetImportTable(true) || !Stop()) return false;
   while (!pool_.empty()) {
     if (!Release(pool_.size() - 1)) return false;
   }
@@ -152,10 +153,17 @@ bool CheckedModule::Finish() {
 
 // --- Module boundary ----------------------------------------------------------
 
-bool CheckedModule::Start() {
-  host_->Start();
+bool CheckedModule::Start(bool through_linkage) {
+  if (through_linkage) {
+    host_->exports().linkage->start();
+  } else {
+    host_->Start();
+  }
+  const bool known_before = model_.services_known();
   const int panel = model_.Start();
-  operations_.insert(panel >= 0 ? "DLLStart registers" : "DLLStart without Panels");
+  operations_.insert(std::string(through_linkage ? "Linkage start" : "DLLStart") +
+                     (panel >= 0 ? " registers" : " without Panels") +
+                     (known_before ? "" : " (no table before)"));
   if (panel >= 0 && !AdoptNewPanel(panel)) return false;
   return CheckRegistrations();
 }
@@ -172,11 +180,16 @@ bool CheckedModule::AdoptNewPanel(int object) {
   return true;
 }
 
-bool CheckedModule::Stop() {
+bool CheckedModule::Stop(bool through_linkage) {
   handed_out_.clear();  // the slots are freed
-  host_->Stop();
+  if (through_linkage) {
+    host_->exports().linkage->stop();
+  } else {
+    host_->Stop();
+  }
+  operations_.insert(std::string(through_linkage ? "Linkage stop" : "DLLStop") +
+                     (model_.services_known() ? "" : " (no table)"));
   model_.Stop();
-  operations_.insert("DLLStop");
   return CheckRegistrations();
 }
 
@@ -187,6 +200,12 @@ bool CheckedModule::SetPanelsFilled(bool filled) {
     *host_->exports().panels = nullptr;
   }
   model_.set_panels_filled(filled);
+  return true;
+}
+
+bool CheckedModule::SetImportTable(bool known) {
+  host_->exports().import_table->panels.table = known ? host_->service_table() : nullptr;
+  model_.set_services_known(known);
   return true;
 }
 
@@ -418,7 +437,8 @@ bool CheckedModule::SetText(size_t pick, int32_t id, const char* value) {
                 (result ? "true" : "false"));
   }
   if (model_.arrays().size() != arrays_before) {
-    operations_.insert(id == 6 ? "create number array" : "create string array");
+    operations_.insert(std::string(id == 6 ? "create number array" : "create string array") +
+                       (model_.services_known() ? "" : " (no table)"));
   }
   return !model_.awaiting_token() || TeachNewToken();
 }

@@ -50,10 +50,13 @@ class CheckedModule {
   // every callback object must have been destroyed.
   bool Finish();
 
-  // Module boundary.
-  bool Start();
-  bool Stop();
+  // Module boundary. `through_linkage` calls start or stop as named in the
+  // Linkage record, as a host loading a gauge module does.
+  bool Start(bool through_linkage = false);
+  bool Stop(bool through_linkage = false);
   bool SetPanelsFilled(bool filled);
+  // Writes ImportTable's pointer: the host's table, or null.
+  bool SetImportTable(bool known);
   bool SetHostNumberCode(int32_t code);
 
   // Callback objects. `pick` selects among the pool's objects of a kind.

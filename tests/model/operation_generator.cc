@@ -13,6 +13,7 @@ enum Operation : uint32_t {
   kFillPanels,
   kClearPanels,
   kHostNumberCode,
+  kImportTable,
   kTakePanel,
   kCreateAircraft,
   kCreateGauge,
@@ -36,7 +37,7 @@ constexpr Operation kMix[] = {
     kResolve,   kResolve,   kKeywordOf,  kUnitsOf,     kGetText,        kGetText,
     kGetText,   kGetNumber, kGetNumber,  kGetNumber,   kSetText,        kSetText,
     kSetText,   kSetText,   kSetNumber,  kSetNumber,   kSetNumber,      kSetNumber,
-    kSetNumber, kSetNumber};
+    kSetNumber, kSetNumber, kImportTable};
 constexpr uint32_t kMixSize = sizeof(kMix) / sizeof(kMix[0]);
 
 const double kSpecialNumbers[] = {
@@ -87,9 +88,11 @@ bool OperationGenerator::Step(CheckedModule& module, Choices& choices) {
   const bool null_out = choices.Below(16) == 0;
   switch (operation) {
     case kStart:
-      return module.Start();
+      return module.Start(choices.Below(4) == 0);
     case kStop:
-      return module.Stop();
+      return module.Stop(choices.Below(4) == 0);
+    case kImportTable:
+      return module.SetImportTable(choices.Below(2) == 0);
     case kFillPanels:
       return module.SetPanelsFilled(true);
     case kClearPanels:
@@ -109,7 +112,7 @@ bool OperationGenerator::Step(CheckedModule& module, Choices& choices) {
     case kFixedAnswers:
       return module.FixedAnswers(pick);
     case kResolve:
-      return module.Resolve(pick, Keyword(choices), null_out);
+      return module.Resolve(pick, Keyword(module, choices), null_out);
     case kKeywordOf:
       return module.KeywordOf(pick, Id(module, choices), null_out);
     case kUnitsOf:
@@ -203,8 +206,8 @@ const char* OperationGenerator::Text(const CheckedModule& module, Choices& choic
   }
 }
 
-const char* OperationGenerator::Keyword(Choices& choices) {
-  switch (choices.Below(8)) {
+const char* OperationGenerator::Keyword(const CheckedModule& module, Choices& choices) {
+  switch (choices.Below(9)) {
     case 0: {
       // A table keyword with the case of some letters turned.
       std::string keyword = kKeywords[choices.Below(15)];
@@ -224,6 +227,10 @@ const char* OperationGenerator::Keyword(Choices& choices) {
       return Keep("");
     case 4:
       return kUserNames[choices.Below(sizeof(kUserNames) / sizeof(kUserNames[0]))];
+    case 6: {
+      const char* text = module.HandedOut(choices.Below(16));
+      return text != nullptr ? text : kKeywords[0];
+    }
     case 5: {
       static const size_t kLengths[] = {258, 259, 260, 1000};
       const size_t length = kLengths[choices.Below(4)];

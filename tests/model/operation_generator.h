@@ -44,7 +44,7 @@ class OperationGenerator {
   int32_t Id(const CheckedModule& module, Choices& choices);
   double Number(const CheckedModule& module, Choices& choices);
   const char* Text(const CheckedModule& module, Choices& choices);
-  const char* Keyword(Choices& choices);
+  const char* Keyword(const CheckedModule& module, Choices& choices);
   const char* Keep(std::string text);
 
   std::deque<std::string> texts_;  // every text handed out; addresses stable

@@ -63,6 +63,8 @@ class ReferenceModel {
   // --- Module boundary ----------------------------------------------------
   // The host fills or clears Panels.
   void set_panels_filled(bool filled) { panels_filled_ = filled; }
+  // The host writes ImportTable's pointer itself: a table, or null.
+  void set_services_known(bool known) { services_known_ = known; }
   // DLLStart. Returns the index of the newly registered panel object, or -1
   // when start does nothing.
   int Start();
