@@ -106,8 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (agreed) agreed = module.Finish();
   if (!agreed) {
-    Abort("after operation " + std::to_string(steps) + " the module differs from the model: " +
-          module.failure());
+    Abort("after operation " + std::to_string(steps) +
+          " the module differs from the model: " + module.failure());
   }
   RecordOperations(module.operations());
   return 0;

@@ -97,7 +97,9 @@ TEST_F(StressTest, FullStorageUnderAMillionCheckedOperations) {
     ASSERT_TRUE(module.CheckState()) << module.failure();
 
     std::mt19937_64 random(2024);
-    const auto below = [&random](uint64_t count) { return static_cast<uint32_t>(random() % count); };
+    const auto below = [&random](uint64_t count) {
+      return static_cast<uint32_t>(random() % count);
+    };
     const auto& arrays = module.model().arrays();
     for (int operation = 0; operation < kOperations; ++operation) {
       const auto user_id = static_cast<int32_t>(15 + below(kVariables + 1));

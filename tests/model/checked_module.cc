@@ -100,8 +100,8 @@ bool CheckedModule::Begin() {
   // Whatever an earlier run left in max-vars is taken over; one variable
   // created and freed below then makes it 16 for every run.
   model_.set_max_vars(host_->exports().get_max_vars());
-  if (!SetHostNumberCode(50) || !SetPanelsFilled(true) || !Start() || !TakeRegisteredPanel() || !CreateAircraft(0, 0) ||
-      !CreateGauge(0)) {
+  if (!SetHostNumberCode(50) || !SetPanelsFilled(true) || !Start() || !TakeRegisteredPanel() ||
+      !CreateAircraft(0, 0) || !CreateGauge(0)) {
     return false;
   }
   // The cursor values survive stops, so they are set to the model's.
@@ -574,8 +574,7 @@ bool CheckedModule::CheckRegistrations() {
   }
   if (calls.size() == calls_before_) return true;
   if (calls.back().name != "VELLOMAR") return Fail("registered under " + calls.back().name);
-  void* expected =
-      model_.last_registered() >= 0 ? ObjectOf(model_.last_registered()) : nullptr;
+  void* expected = model_.last_registered() >= 0 ? ObjectOf(model_.last_registered()) : nullptr;
   if (calls.back().callback != expected) return Fail("registration call with another object");
   return true;
 }

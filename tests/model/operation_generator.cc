@@ -32,12 +32,12 @@ enum Operation : uint32_t {
 // Relative frequencies: property traffic dominates, lifecycle events are rare
 // enough that storage builds up between them.
 constexpr Operation kMix[] = {
-    kStart,     kStop,      kFillPanels, kClearPanels, kHostNumberCode, kTakePanel,
-    kCreateAircraft, kCreateGauge, kAddRef, kRelease,  kFixedAnswers,   kResolve,
-    kResolve,   kResolve,   kKeywordOf,  kUnitsOf,     kGetText,        kGetText,
-    kGetText,   kGetNumber, kGetNumber,  kGetNumber,   kSetText,        kSetText,
-    kSetText,   kSetText,   kSetNumber,  kSetNumber,   kSetNumber,      kSetNumber,
-    kSetNumber, kSetNumber, kImportTable};
+    kStart,          kStop,        kFillPanels, kClearPanels, kHostNumberCode, kTakePanel,
+    kCreateAircraft, kCreateGauge, kAddRef,     kRelease,     kFixedAnswers,   kResolve,
+    kResolve,        kResolve,     kKeywordOf,  kUnitsOf,     kGetText,        kGetText,
+    kGetText,        kGetNumber,   kGetNumber,  kGetNumber,   kSetText,        kSetText,
+    kSetText,        kSetText,     kSetNumber,  kSetNumber,   kSetNumber,      kSetNumber,
+    kSetNumber,      kSetNumber,   kImportTable};
 constexpr uint32_t kMixSize = sizeof(kMix) / sizeof(kMix[0]);
 
 const double kSpecialNumbers[] = {
@@ -69,11 +69,13 @@ const double kSpecialNumbers[] = {
     1e300,
 };
 
-const int32_t kSpecialIds[] = {-1, -15, std::numeric_limits<int32_t>::min(),
-                               std::numeric_limits<int32_t>::max(), 1000, 255, 16, 17};
+const int32_t kSpecialIds[] = {
+    -1, -15, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), 1000, 255,
+    16, 17};
 
-const char* const kUserNames[] = {"Fuel", "fuel", "FUEL", "x", "X", "Wind speed", " ",
-                                  "\xc9t\xe9", "\xe9T\xc9", "SetActiveArray2"};
+const char* const kUserNames[] = {"Fuel",      "fuel",           "FUEL", "x",
+                                  "X",         "Wind speed",     " ",    "\xc9t\xe9",
+                                  "\xe9T\xc9", "SetActiveArray2"};
 
 }  // namespace
 
@@ -212,9 +214,11 @@ const char* OperationGenerator::Keyword(const CheckedModule& module, Choices& ch
       // A table keyword with the case of some letters turned.
       std::string keyword = kKeywords[choices.Below(15)];
       for (char& c : keyword) {
-        if (choices.Below(2) == 0) {
-          if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-          else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (choices.Below(2) != 0) continue;
+        if (c >= 'a' && c <= 'z') {
+          c = static_cast<char>(c - 'a' + 'A');
+        } else if (c >= 'A' && c <= 'Z') {
+          c = static_cast<char>(c - 'A' + 'a');
         }
       }
       return Keep(keyword);

@@ -17,9 +17,7 @@ class RandomChoices : public Choices {
   explicit RandomChoices(uint64_t seed) : engine_(seed) {}
 
   bool exhausted() const override { return false; }
-  uint32_t Below(uint32_t count) override {
-    return static_cast<uint32_t>(engine_() % count);
-  }
+  uint32_t Below(uint32_t count) override { return static_cast<uint32_t>(engine_() % count); }
   double AnyDouble() override {
     const uint64_t bits = engine_();
     double value = 0;

@@ -6,10 +6,9 @@
 namespace vellomar::model {
 
 const char* const kKeywords[15] = {
-    "SetActiveArray", "SetReadIndex",      "GetReadIndex",      "SetWriteIndex",
-    "GetWriteIndex",  "GetArrayToken",     "CreateNumberArray", "CreateStringArray",
-    "GetNumberValue", "SetNumberValue",    "SetArraySize",      "GetArraySize",
-    "GetArrayName",   "GetStringValue",    "SetStringValue"};
+    "SetActiveArray", "SetReadIndex",      "GetReadIndex",      "SetWriteIndex",  "GetWriteIndex",
+    "GetArrayToken",  "CreateNumberArray", "CreateStringArray", "GetNumberValue", "SetNumberValue",
+    "SetArraySize",   "GetArraySize",      "GetArrayName",      "GetStringValue", "SetStringValue"};
 
 namespace {
 
@@ -26,14 +25,11 @@ std::string Folded(const char* text) {
 
 bool Fits(const char* text) { return text != nullptr && std::strlen(text) <= kMaxTextLength; }
 
-bool IsNumberProperty(int32_t id) {
-  switch (id) {
-    case 0: case 1: case 2: case 3: case 4: case 5: case 8: case 9: case 10: case 11:
-      return true;
-    default:
-      return false;
-  }
-}
+// Units codes of the fixed properties, in id order.
+constexpr int32_t kUnitsCodes[15] = {kNumberCode, kNumberCode, kNumberCode, kNumberCode,
+                                     kNumberCode, kNumberCode, kTextCode,   kTextCode,
+                                     kNumberCode, kNumberCode, kNumberCode, kNumberCode,
+                                     kTextCode,   kTextCode,   kTextCode};
 
 }  // namespace
 
@@ -111,7 +107,7 @@ bool ReferenceModel::KeywordOf(int32_t id, bool out_given, std::string* keyword)
 bool ReferenceModel::UnitsOf(int32_t id, bool out_given, int32_t* code) const {
   if (!out_given) return false;
   if (id >= 0 && id < 15) {
-    *code = IsNumberProperty(id) ? kNumberCode : kTextCode;
+    *code = kUnitsCodes[id];
     return true;
   }
   if (FindVariable(id) == nullptr) return false;
@@ -249,8 +245,8 @@ bool ReferenceModel::TeachToken(uint32_t token, std::string* problem) {
   }
   for (size_t i = 0; i + 1 < arrays_.size(); ++i) {
     if (arrays_[i].token == token) {
-      *problem = "a new array got the token of array " + std::to_string(i) + ": " +
-                 std::to_string(token);
+      *problem =
+          "a new array got the token of array " + std::to_string(i) + ": " + std::to_string(token);
       return false;
     }
   }
@@ -263,7 +259,9 @@ int ReferenceModel::CreateAircraft() { return NewObject(ObjectKind::kAircraft); 
 
 int ReferenceModel::CreateGauge() { return NewObject(ObjectKind::kGauge); }
 
-uint32_t ReferenceModel::AddRef(int object) { return ++objects_[static_cast<size_t>(object)].count; }
+uint32_t ReferenceModel::AddRef(int object) {
+  return ++objects_[static_cast<size_t>(object)].count;
+}
 
 uint32_t ReferenceModel::Release(int object) {
   return --objects_[static_cast<size_t>(object)].count;

@@ -138,9 +138,9 @@ class ReferenceModel {
   bool CreateOrSelect(ArrayKind kind, const char* name);
   int NewObject(ObjectKind kind);
 
-  std::vector<Variable> variables_;  // variables_[i] has id 15 + i
+  std::vector<Variable> variables_;                         // variables_[i] has id 15 + i
   std::unordered_map<std::string, size_t> by_folded_name_;  // index into variables_
-  std::vector<Array> arrays_;        // creation order
+  std::vector<Array> arrays_;                               // creation order
   int32_t max_vars_ = 0;
   uint32_t active_token_ = 0;
   int32_t read_index_ = 0;
