@@ -3,12 +3,12 @@
 // every byte it took.
 //
 // Memory is counted as the bytes the process has in use on the heap, taken
-// from the AddressSanitizer allocator: the native build links its runtime (not
-// its instrumentation) into this test, which also brings LeakSanitizer. (The
-// stand-alone LeakSanitizer runtime reports no byte count.) Without it,
-// glibc's mallinfo2() counts. The library is pinned in memory for the whole
-// run, so loading it for a host allocates nothing, and the count is taken with
-// no host or harness alive: the only bytes that can differ are the module's.
+// from the AddressSanitizer allocator: the build links its runtime (not its
+// instrumentation) into this test, which also brings LeakSanitizer. (The
+// stand-alone LeakSanitizer runtime keeps no byte count.) The library is
+// pinned in memory for the whole run, so loading it for a host allocates
+// nothing, and the count is taken with no host or harness alive: the only
+// bytes that can differ are the module's.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -22,33 +22,18 @@
 #include "tests/model/checked_module.h"
 #include "tests/module_fixture.h"
 
-#if defined(VELLOMAR_HEAP_FROM_SANITIZER)
 #include <sanitizer/lsan_interface.h>
+
 // From the sanitizer allocator's interface (not among gcc's installed headers).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#else
-#include <malloc.h>
-#endif
 
 namespace vellomar::testing {
 namespace {
 
-size_t HeapInUse() {
-#if defined(VELLOMAR_HEAP_FROM_SANITIZER)
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  return mallinfo2().uordblks;
-#endif
-}
+size_t HeapInUse() { return __sanitizer_get_current_allocated_bytes(); }
 
 // True when LeakSanitizer finds memory nothing refers to any more.
-bool LeakReported() {
-#if defined(VELLOMAR_HEAP_FROM_SANITIZER)
-  return __lsan_do_recoverable_leak_check() != 0;
-#else
-  return false;
-#endif
-}
+bool LeakReported() { return __lsan_do_recoverable_leak_check() != 0; }
 
 constexpr int kArrays = 1000;
 constexpr int kElements = 1000;
