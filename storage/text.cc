@@ -40,7 +40,8 @@ bool FitsSlot(const char* text) {
 
 bool CopyIntoSlot(char* slot, const char* text) {
   if (!FitsSlot(text)) return false;
-  std::memcpy(slot, text, std::strlen(text) + 1);
+  // A host may hand back a text this module gave it, so `text` can be `slot`.
+  std::memmove(slot, text, std::strlen(text) + 1);
   return true;
 }
 

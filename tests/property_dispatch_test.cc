@@ -301,5 +301,24 @@ TEST_F(DispatchTest, NumberArraysCarryTheHostsUnitsCode) {
   EXPECT_EQ(first->next->units_code, -2);
 }
 
+// A host may pass a text the module handed out straight back, into the very
+// slot it refers to: the copy must cope with source and target being one.
+TEST_F(DispatchTest, TextsTheModuleHandedOutCanBeWrittenBack) {
+  const int32_t fuel = Id("Fuel");
+  ASSERT_TRUE(gauge_.SetText(fuel, "full"));
+  const char* value = nullptr;
+  ASSERT_TRUE(gauge_.GetText(fuel, &value));
+  EXPECT_TRUE(gauge_.SetText(fuel, value));
+  EXPECT_STREQ(value, "full");
+
+  SetNumber("SetArraySize", 2);
+  ASSERT_TRUE(gauge_.SetText(Id("CreateStringArray"), "S"));
+  ASSERT_TRUE(gauge_.SetText(Id("SetStringValue"), "element"));
+  const char* element = nullptr;
+  ASSERT_TRUE(gauge_.GetText(Id("GetStringValue"), &element));
+  EXPECT_TRUE(gauge_.SetText(Id("SetStringValue"), element));
+  EXPECT_STREQ(element, "element");
+}
+
 }  // namespace
 }  // namespace vellomar::testing
