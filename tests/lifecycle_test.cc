@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 
 #include "tests/module_fixture.h"
 #include "vellomar.h"
@@ -13,6 +14,17 @@ using hostsim::ServiceEntry;
 
 class LifecycleTest : public LoadedModuleTest {
  protected:
+  // Creates one array of 2 elements per name through `gauge`.
+  static void CreateArrays(hostsim::PanelObject panel, hostsim::GaugeObject gauge,
+                           const char* creation_keyword,
+                           std::initializer_list<const char*> names) {
+    int32_t size = 0, create = 0;
+    ASSERT_TRUE(panel.ConvertStringToProperty("SetArraySize", &size));
+    ASSERT_TRUE(panel.ConvertStringToProperty(creation_keyword, &create));
+    ASSERT_TRUE(gauge.SetNumber(size, 2));
+    for (const char* name : names) ASSERT_TRUE(gauge.SetText(create, name)) << name;
+  }
+
   hostsim::ImportTableRecord& import_table() const { return *exports().import_table; }
   ServiceEntry*& panels() const { return *exports().panels; }
 };
@@ -70,11 +82,7 @@ TEST_F(LifecycleTest, StopWithoutTableCallsNothingButFreesStorage) {
   host_.Start();
   hostsim::PanelObject panel = host_.Registered("VELLOMAR");
   hostsim::GaugeObject gauge = NewGauge(panel);
-  int32_t size = 0, create = 0;
-  ASSERT_TRUE(panel.ConvertStringToProperty("SetArraySize", &size));
-  ASSERT_TRUE(panel.ConvertStringToProperty("CreateStringArray", &create));
-  ASSERT_TRUE(gauge.SetNumber(size, 2));
-  ASSERT_TRUE(gauge.SetText(create, "A"));
+  CreateArrays(panel, gauge, "CreateStringArray", {"A"});
   ASSERT_NE(exports().get_first_array(), nullptr);
 
   import_table().panels.table = nullptr;
@@ -123,11 +131,7 @@ TEST_F(LifecycleTest, TokensFollowTheLinkRuleAndSurviveRestarts) {
     host_.Start();
     hostsim::PanelObject panel = host_.Registered("VELLOMAR");
     hostsim::GaugeObject gauge = NewGauge(panel);
-    int32_t size = 0, create = 0;
-    ASSERT_TRUE(panel.ConvertStringToProperty("SetArraySize", &size));
-    ASSERT_TRUE(panel.ConvertStringToProperty("CreateNumberArray", &create));
-    ASSERT_TRUE(gauge.SetNumber(size, 2));
-    for (const char* name : {"A", "B", "C"}) ASSERT_TRUE(gauge.SetText(create, name));
+    CreateArrays(panel, gauge, "CreateNumberArray", {"A", "B", "C"});
 
     const auto* first = static_cast<const ArrayRecord*>(exports().get_first_array());
     ASSERT_NE(first, nullptr);
