@@ -156,6 +156,17 @@ bool WithVariables(benchmark::State& state, const NamePool& names) {
   return true;
 }
 
+// Times `call()`, one slot call that gives the module's result, after a first
+// call outside the timed region that must succeed.
+template <class Call>
+void TimeCalls(benchmark::State& state, Call call) {
+  if (!call()) return state.SkipWithError("the call failed before timing");
+  for (auto _ : state) {
+    bool ok = call();
+    benchmark::DoNotOptimize(ok);
+  }
+}
+
 // ---- The floor.
 
 double g_stored[4] = {1.5, 2.5, 3.5, 4.5};
@@ -185,12 +196,11 @@ void BM_NumberRead(benchmark::State& state) {
   const hostsim::GaugeObject& gauge = g_module.gauge();
   const int32_t id = g_module.Id("GetNumberValue");
   double value = 0.0;
-  if (!gauge.GetNumber(id, &value)) return state.SkipWithError("read failed");
-  for (auto _ : state) {
-    bool ok = gauge.GetNumber(id, &value);
-    benchmark::DoNotOptimize(ok);
+  TimeCalls(state, [&] {
+    const bool ok = gauge.GetNumber(id, &value);
     benchmark::DoNotOptimize(value);
-  }
+    return ok;
+  });
 }
 
 void BM_NumberWrite(benchmark::State& state) {
@@ -199,12 +209,10 @@ void BM_NumberWrite(benchmark::State& state) {
   const hostsim::GaugeObject& gauge = g_module.gauge();
   const int32_t id = g_module.Id("SetNumberValue");
   double value = 2.5;
-  if (!gauge.SetNumber(id, value)) return state.SkipWithError("write failed");
-  for (auto _ : state) {
+  TimeCalls(state, [&] {
     benchmark::DoNotOptimize(value);
-    bool ok = gauge.SetNumber(id, value);
-    benchmark::DoNotOptimize(ok);
-  }
+    return gauge.SetNumber(id, value);
+  });
 }
 
 void BM_TextRead(benchmark::State& state) {
@@ -213,12 +221,11 @@ void BM_TextRead(benchmark::State& state) {
   const hostsim::GaugeObject& gauge = g_module.gauge();
   const int32_t id = g_module.Id("GetStringValue");
   const char* value = nullptr;
-  if (!gauge.GetText(id, &value)) return state.SkipWithError("read failed");
-  for (auto _ : state) {
-    bool ok = gauge.GetText(id, &value);
-    benchmark::DoNotOptimize(ok);
+  TimeCalls(state, [&] {
+    const bool ok = gauge.GetText(id, &value);
     benchmark::DoNotOptimize(value);
-  }
+    return ok;
+  });
 }
 
 void BM_TextWrite(benchmark::State& state) {
@@ -227,12 +234,10 @@ void BM_TextWrite(benchmark::State& state) {
   const hostsim::GaugeObject& gauge = g_module.gauge();
   const int32_t id = g_module.Id("SetStringValue");
   const char* value = "Gear down";
-  if (!gauge.SetText(id, value)) return state.SkipWithError("write failed");
-  for (auto _ : state) {
+  TimeCalls(state, [&] {
     benchmark::DoNotOptimize(value);
-    bool ok = gauge.SetText(id, value);
-    benchmark::DoNotOptimize(ok);
-  }
+    return gauge.SetText(id, value);
+  });
 }
 
 void BM_TokenRead(benchmark::State& state) {
@@ -241,12 +246,11 @@ void BM_TokenRead(benchmark::State& state) {
   const hostsim::GaugeObject& gauge = g_module.gauge();
   const int32_t id = g_module.Id("GetArrayToken");
   double token = 0.0;
-  if (!gauge.GetNumber(id, &token) || token == 0.0) return state.SkipWithError("no token");
-  for (auto _ : state) {
-    bool ok = gauge.GetNumber(id, &token);
-    benchmark::DoNotOptimize(ok);
+  TimeCalls(state, [&] {
+    const bool ok = gauge.GetNumber(id, &token);
     benchmark::DoNotOptimize(token);
-  }
+    return ok && token != 0.0;
+  });
 }
 
 // ---- Choosing another array: by its name text, or by writing its token.
@@ -257,11 +261,10 @@ void BM_SelectByName(benchmark::State& state) {
   const hostsim::GaugeObject& gauge = g_module.gauge();
   const int32_t id = g_module.Id("CreateNumberArray");
   const char* name = names[Count(state) - 1];
-  for (auto _ : state) {
+  TimeCalls(state, [&] {
     benchmark::DoNotOptimize(name);
-    bool ok = gauge.SetText(id, name);
-    benchmark::DoNotOptimize(ok);
-  }
+    return gauge.SetText(id, name);
+  });
 }
 
 // Two calls per iteration: the token write, then an element read, alternating
@@ -296,12 +299,11 @@ void BM_UserRead(benchmark::State& state) {
   const hostsim::GaugeObject& gauge = g_module.gauge();
   const int32_t id = g_module.Id(names[Count(state) - 1]);
   const char* value = nullptr;
-  if (!gauge.GetText(id, &value)) return state.SkipWithError("read failed");
-  for (auto _ : state) {
-    bool ok = gauge.GetText(id, &value);
-    benchmark::DoNotOptimize(ok);
+  TimeCalls(state, [&] {
+    const bool ok = gauge.GetText(id, &value);
     benchmark::DoNotOptimize(value);
-  }
+    return ok;
+  });
 }
 
 void BM_UserWrite(benchmark::State& state) {
@@ -310,12 +312,10 @@ void BM_UserWrite(benchmark::State& state) {
   const hostsim::GaugeObject& gauge = g_module.gauge();
   const int32_t id = g_module.Id(names[Count(state) - 1]);
   const char* value = "Flaps 15";
-  if (!gauge.SetText(id, value)) return state.SkipWithError("write failed");
-  for (auto _ : state) {
+  TimeCalls(state, [&] {
     benchmark::DoNotOptimize(value);
-    bool ok = gauge.SetText(id, value);
-    benchmark::DoNotOptimize(ok);
-  }
+    return gauge.SetText(id, value);
+  });
 }
 
 // ---- Keyword resolution.
@@ -326,12 +326,12 @@ void BM_ResolveTableKeyword(benchmark::State& state) {
   if (!WithVariables(state, names)) return;
   const hostsim::PanelObject& panel = g_module.panel();
   const char* keyword = "setstringvalue";
-  for (auto _ : state) {
+  TimeCalls(state, [&] {
     int32_t id = -1;
-    bool ok = panel.ConvertStringToProperty(keyword, &id);
-    benchmark::DoNotOptimize(ok);
+    const bool ok = panel.ConvertStringToProperty(keyword, &id);
     benchmark::DoNotOptimize(id);
-  }
+    return ok;
+  });
 }
 
 // The newest variable, spelled in another case.
@@ -340,12 +340,12 @@ void BM_ResolveExistingVariable(benchmark::State& state) {
   if (!WithVariables(state, names)) return;
   const hostsim::PanelObject& panel = g_module.panel();
   const std::string keyword = Upper(names[Count(state) - 1]);
-  for (auto _ : state) {
+  TimeCalls(state, [&] {
     int32_t id = -1;
-    bool ok = panel.ConvertStringToProperty(keyword.c_str(), &id);
-    benchmark::DoNotOptimize(ok);
+    const bool ok = panel.ConvertStringToProperty(keyword.c_str(), &id);
     benchmark::DoNotOptimize(id);
-  }
+    return ok;
+  });
 }
 
 // Every call creates a variable, so the count grows during the run. Calls come
