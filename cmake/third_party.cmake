@@ -1,0 +1,36 @@
+# The libraries the runner uses, all from Debian's packages. The module itself
+# uses none of them.
+#
+# Header-only ones (CLI11, nlohmann-json, toml++) serve every build, the cross
+# builds included: a folder of links to just their headers stands in for
+# /usr/include, so that no other host header reaches a Windows or 32-bit build.
+set(_vellomar_headers ${CMAKE_BINARY_DIR}/third_party/include)
+file(MAKE_DIRECTORY ${_vellomar_headers})
+foreach(_name CLI nlohmann toml++)
+  if(NOT EXISTS /usr/include/${_name})
+    message(FATAL_ERROR "/usr/include/${_name} is missing: run tools/install-deps as root")
+  endif()
+  file(CREATE_LINK /usr/include/${_name} ${_vellomar_headers}/${_name} SYMBOLIC)
+endforeach()
+add_library(vellomar_header_libs INTERFACE)
+target_include_directories(vellomar_header_libs SYSTEM INTERFACE ${_vellomar_headers})
+target_compile_definitions(vellomar_header_libs INTERFACE TOML_HEADER_ONLY=1 TOML_EXCEPTIONS=1)
+
+# pugixml: the installed library on a native build; elsewhere (Windows, 32-bit,
+# and the fuzzer, which wants it instrumented) compiled for the target from
+# Debian's source package, which tools/install-deps unpacks.
+set(VELLOMAR_PUGIXML_SOURCE_DIR "${PROJECT_SOURCE_DIR}/build/deps/pugixml"
+    CACHE PATH "Debian's pugixml source, for builds that compile it")
+if(NOT CMAKE_CROSSCOMPILING AND NOT VELLOMAR_FUZZ)
+  find_package(pugixml CONFIG QUIET)
+endif()
+if(TARGET pugixml::pugixml)
+  add_library(vellomar_xml ALIAS pugixml::pugixml)
+else()
+  if(NOT EXISTS ${VELLOMAR_PUGIXML_SOURCE_DIR}/src/pugixml.cpp)
+    message(FATAL_ERROR
+      "pugixml source not found in ${VELLOMAR_PUGIXML_SOURCE_DIR}: run tools/install-deps as root")
+  endif()
+  add_library(vellomar_xml STATIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src/pugixml.cpp)
+  target_include_directories(vellomar_xml SYSTEM PUBLIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src)
+endif()
