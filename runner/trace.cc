@@ -1,0 +1,173 @@
+#include "runner/trace.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "runner/number_format.h"
+
+namespace runner {
+
+namespace {
+
+// The dump's lines keyed so that each stands alone: an array's elements
+// carry the array's name, and tokens (addresses on 32-bit builds) are left
+// out.
+std::vector<std::string> StorageLines(const std::string& dump) {
+  std::vector<std::string> lines;
+  std::istringstream in(dump);
+  std::string line;
+  std::string array;
+  while (std::getline(in, line)) {
+    if (line.compare(0, 6, "array ") == 0) {
+      const size_t token = line.rfind(", token ");
+      if (token != std::string::npos) line.erase(token);
+      const size_t colon = line.find("': ");
+      array = colon == std::string::npos ? line : line.substr(0, colon + 1);
+      lines.push_back(line);
+    } else if (line.compare(0, 3, "  [") == 0) {
+      lines.push_back(array + " " + line.substr(2));
+    } else if (!line.empty()) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+// JSON wants UTF-8; a gauge may show any bytes: dump() replaces bytes that
+// are not valid UTF-8 rather than refusing them.
+nlohmann::json JsonText(const std::string& text) { return nlohmann::json(text); }
+
+}  // namespace
+
+std::string Trace::Quote(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        quoted += "\\\"";
+        break;
+      case '\\':
+        quoted += "\\\\";
+        break;
+      case '\n':
+        quoted += "\\n";
+        break;
+      case '\r':
+        quoted += "\\r";
+        break;
+      case '\t':
+        quoted += "\\t";
+        break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          static const char kHex[] = "0123456789abcdef";
+          quoted += "\\x";
+          quoted += kHex[byte >> 4];
+          quoted += kHex[byte & 15];
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  return quoted + "\"";
+}
+
+void Trace::BeginFrame(int frame) {
+  if (mode_ == Mode::kTrace) *out_ << "frame " << frame << '\n';
+}
+
+void Trace::Gauges(int frame, const std::vector<GaugeFrame>& gauges) {
+  if (mode_ == Mode::kQuiet) return;
+  if (mode_ == Mode::kJson) {
+    for (const GaugeFrame& gauge : gauges) {
+      nlohmann::json line;
+      line["frame"] = frame;
+      line["gauge"] = JsonText(gauge.file);
+      line["strings"] = nlohmann::json::array();
+      for (const GaugeFrame::Shown& shown : gauge.strings) {
+        line["strings"].push_back(JsonText(shown.text));
+      }
+      line["events"] = nlohmann::json::array();
+      for (const FiredEvent& event : gauge.events) {
+        line["events"].push_back({{"event", JsonText(event.name)}, {"value", event.parameter}});
+      }
+      line["values"] = nlohmann::json::array();
+      for (const GaugeFrame::Position& position : gauge.values) {
+        line["values"].push_back({{"site", JsonText(position.site)}, {"value", position.value}});
+      }
+      line["variables"] = nlohmann::json::array();
+      for (const VariableChange& change : gauge.changes) {
+        line["variables"].push_back({{"name", JsonText(change.name)}, {"value", change.value}});
+      }
+      line["clicks"] = nlohmann::json::array();
+      for (const std::string& click : gauge.clicks) line["clicks"].push_back(JsonText(click));
+      *out_ << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    }
+    return;
+  }
+  for (const GaugeFrame& gauge : gauges) {
+    *out_ << "gauge " << gauge.file << '\n';
+    for (const std::string& click : gauge.clicks) *out_ << "  click " << click << '\n';
+    for (const GaugeFrame::Shown& shown : gauge.strings) {
+      *out_ << "  text " << shown.site << ": " << Quote(shown.text) << '\n';
+    }
+    for (const GaugeFrame::Position& position : gauge.values) {
+      *out_ << "  value " << position.site << ": " << FormatNumber(position.value) << '\n';
+    }
+    for (const FiredEvent& event : gauge.events) {
+      *out_ << "  event K:" << event.name << ' ' << FormatNumber(event.parameter) << '\n';
+    }
+    for (const VariableChange& change : gauge.changes) {
+      *out_ << "  set " << change.name << " = " << FormatNumber(change.value) << '\n';
+    }
+  }
+}
+
+void Trace::Storage(const std::string& dump) {
+  std::vector<std::string> lines = StorageLines(dump);
+  if (mode_ == Mode::kTrace) {
+    const std::vector<std::string> sorted_old = [this] {
+      std::vector<std::string> copy = storage_;
+      std::sort(copy.begin(), copy.end());
+      return copy;
+    }();
+    std::vector<std::string> sorted_new = lines;
+    std::sort(sorted_new.begin(), sorted_new.end());
+    for (const std::string& line : storage_) {
+      if (!std::binary_search(sorted_new.begin(), sorted_new.end(), line)) {
+        *out_ << "storage gone " << line << '\n';
+      }
+    }
+    for (const std::string& line : lines) {
+      if (!std::binary_search(sorted_old.begin(), sorted_old.end(), line)) {
+        *out_ << "storage " << line << '\n';
+      }
+    }
+  }
+  storage_ = std::move(lines);
+}
+
+void Trace::Summary(const RunSummary& summary) {
+  if (mode_ == Mode::kJson) {
+    nlohmann::json unset = nlohmann::json::array();
+    for (const std::string& name : summary.unset) unset.push_back(JsonText(name));
+    const nlohmann::json line = {{"summary",
+                                  {{"gauges", summary.gauges},
+                                   {"scripts", summary.scripts},
+                                   {"ran", summary.ran},
+                                   {"failed", summary.failed},
+                                   {"warnings", summary.warnings},
+                                   {"unset", unset}}}};
+    *out_ << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    return;
+  }
+  *out_ << "summary: " << summary.gauges << (summary.gauges == 1 ? " gauge, " : " gauges, ")
+        << summary.scripts << " scripts, " << summary.ran << " ran, " << summary.failed
+        << " failed, " << summary.warnings << (summary.warnings == 1 ? " warning" : " warnings")
+        << '\n';
+  for (const std::string& name : summary.unset) *out_ << "unset " << name << '\n';
+}
+
+}  // namespace runner
