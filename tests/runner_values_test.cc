@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "runner/units.h"
 #include "runner/value.h"
 
 namespace runner {
@@ -98,6 +99,65 @@ TEST(RunnerValuesTest, NumberTextHasFiveSignificantDigits) {
       {std::numeric_limits<double>::quiet_NaN(), "nan"},
   };
   for (const auto& c : cases) EXPECT_EQ(NumberText(c.number), c.text) << c.number;
+}
+
+struct UnitCase {
+  const char* name;
+  Dimension dimension;
+  double value;  // in the unit
+  double base;   // the same in the base unit of its dimension
+};
+
+TEST(RunnerValuesTest, UnitsConvertToAndFromTheirBase) {
+  const double pi = 3.14159265358979323846;
+  const UnitCase cases[] = {
+      {"feet", Dimension::kLength, 1000, 304.8},
+      {"  FT\t", Dimension::kLength, 1, 0.3048},
+      {"NMiles", Dimension::kLength, 2, 3704},
+      {"Percent_Over_100", Dimension::kNumber, 0.5, 0.5},
+      {"percent", Dimension::kNumber, 50, 0.5},
+      {"more than a half", Dimension::kNumber, 3, 3},
+      {"per degree", Dimension::kNumber, 1, 57.2957795},
+      {"string", Dimension::kText, 1, 1},
+      {"kelvin", Dimension::kTemperature, 205.1, 205.1},
+      {"fahrenheit", Dimension::kTemperature, -90.49, 205.1},
+      {"Farenheit", Dimension::kTemperature, 32, 273.15},
+      {"celsius", Dimension::kTemperature, 21.6, 294.75},
+      {"rankine", Dimension::kTemperature, 9, 5},
+      {"degrees", Dimension::kAngle, 180, pi},
+      {"rpm", Dimension::kAngularVelocity, 60, 2 * pi},
+      {"minutes per round", Dimension::kAngularVelocity, 2, pi / 60},
+      {"knots", Dimension::kSpeed, 3600, 1852},
+      {"mach", Dimension::kSpeed, 1, 340.29},
+      {"feet per minute", Dimension::kSpeed, 1000, 5.08},
+      {"Gforce", Dimension::kAcceleration, 1, 9.8},
+      {"pounds", Dimension::kMass, 1, 0.4535934},
+      {"gallons", Dimension::kVolume, 1, 0.003785411784},
+      {"inHg", Dimension::kPressure, 29.92, 29.92 * 3386.3788},
+      {"hours", Dimension::kTime, 1.5, 5400},
+      {"MHz", Dimension::kFrequency, 123.45, 123.45e6},
+      {"Frequency BCD16", Dimension::kFrequency, 0x2345, 123.45e6},
+      {"frequency bcd16", Dimension::kFrequency, 0x1050, 110.5e6},
+      {"Frequency ADF BCD32", Dimension::kFrequency, 0x00345000, 345e3},
+      {"Bco16", Dimension::kNumber, 0x7700, 7700},
+  };
+  for (const UnitCase& c : cases) {
+    const Unit* unit = FindUnit(c.name);
+    ASSERT_NE(unit, nullptr) << c.name;
+    EXPECT_EQ(unit->dimension, c.dimension) << c.name;
+    const double tolerance = 1e-9 * std::fmax(1, std::fabs(c.base));
+    EXPECT_NEAR(ToBase(*unit, c.value), c.base, tolerance) << c.name;
+    EXPECT_NEAR(FromBase(*unit, c.base), c.value, 1e-9 * std::fmax(1, std::fabs(c.value)))
+        << c.name;
+  }
+  // 205.1 m read as Fahrenheit converts the stored number as kelvin.
+  EXPECT_NEAR(FromBase(*FindUnit("fahrenheit"), 205.1), -90.49, 1e-9);
+  EXPECT_EQ(FromBase(*FindUnit("Frequency BCD16"), 123.456e6), 0x2346);
+  EXPECT_EQ(FromBase(*FindUnit("Frequency BCD16"), 99e6), 0);
+  EXPECT_EQ(&NumberUnit(), FindUnit("NUMBER"));
+  for (const char* unknown : {"", "furlongs", "feet per fortnight", "feetx", "degrees_"}) {
+    EXPECT_EQ(FindUnit(unknown), nullptr) << unknown;
+  }
 }
 
 }  // namespace
