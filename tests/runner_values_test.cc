@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "runner/text_format.h"
 #include "runner/units.h"
 #include "runner/value.h"
 
@@ -158,6 +159,83 @@ TEST(RunnerValuesTest, UnitsConvertToAndFromTheirBase) {
   for (const char* unknown : {"", "furlongs", "feet per fortnight", "feetx", "degrees_"}) {
     EXPECT_EQ(FindUnit(unknown), nullptr) << unknown;
   }
+}
+
+struct FormatCase {
+  const char* directive;  // what follows "%!"
+  Value value;
+  const char* text;
+};
+
+TEST(RunnerValuesTest, FormatsRoundAndPadAsTheEngine) {
+  const FormatCase cases[] = {
+      {"d!", Value::Double(2.5), "3"},
+      {"d!", Value::Double(-2.5), "-3"},
+      {"d!", Value::Double(2.49), "2"},
+      {"d!", Value::Double(1e10), "-2147483648"},
+      {"d!", Value::Text("0x1A"), "26"},
+      {"03d!", Value::Integer(7), "007"},
+      {"03d!", Value::Integer(-5), "0-5"},
+      {"+04d!", Value::Integer(5), "00+5"},
+      {"+d", Value::Integer(0), "+0"},
+      {" d!", Value::Integer(5), " 5"},
+      {" +d!", Value::Integer(5), "+5"},
+      {"-4d!", Value::Integer(12), "12  "},
+      {"-05d!", Value::Integer(5), "5    "},
+      {"3d!", Value::Double(21.6), " 22"},
+      {"09d!", Value::Double(35.2), "000000035"},
+      {".3d!", Value::Integer(-7), "-007"},
+      {".0d!", Value::Integer(0), ""},
+      {".1f!", Value::Double(2.96), "3.0"},
+      {".0f!", Value::Double(2.7), "2"},
+      {"0.0f!", Value::Double(-2.7), "-2"},
+      {"06.2f!", Value::Double(3.14159), "003.14"},
+      {"5.1f!", Value::Double(3.14159), "  3.1"},
+      {"f!", Value::Integer(3), "3.000000"},
+      {".2f!", Value::Double(0.15), "0.15"},
+      {".1f!", Value::Double(0.15), "0.2"},
+      {".2f!", Value::Double(-0.001), "-0.00"},
+      {".12f!", Value::Double(1 / 3.0), "0.333333333000"},
+      {"+.1f!", Value::Text(" 1.25"), "+1.3"},
+      {".1f!", Value::Double(std::numeric_limits<double>::infinity()), "inf"},
+      {"s!", Value::Text("abc"), "abc"},
+      {"s!", Value::Double(2), "2."},
+      {"s!", Value::Integer(2), "2"},
+      {".3s!", Value::Text("ABCDEF"), "DEF"},
+      {"-.3s!", Value::Text("ABCDEF"), "ABC"},
+      {"05s!", Value::Text("ab"), "   ab"},
+      {"c!", Value::Integer(65), "A"},
+      {"3c!", Value::Integer(0x141), "  A"},
+      {"c!", Value::Integer(0), ""},
+      {"x!", Value::Integer(65), ""},
+  };
+  for (const FormatCase& c : cases) {
+    FormatSpec spec;
+    ASSERT_NE(ParseFormat(c.directive, &spec), 0u) << c.directive;
+    EXPECT_EQ(FormatValue(spec, c.value), c.text) << c.directive << " " << ToText(c.value);
+  }
+}
+
+TEST(RunnerValuesTest, DirectivesEndAfterTheirLetter) {
+  const struct {
+    const char* text;
+    size_t length;
+  } cases[] = {{"d!rest", 2}, {"d", 1}, {"dd!", 1}, {"-+ 012.3f!", 10}, {"q!", 2},
+               {"5!", 0},     {"", 0},  {"!", 0},   {"03", 0},          {".", 0}};
+  for (const auto& c : cases) {
+    FormatSpec spec;
+    EXPECT_EQ(ParseFormat(c.text, &spec), c.length) << '"' << c.text << '"';
+  }
+  FormatSpec spec;
+  ParseFormat("-+ 012.3f!", &spec);
+  EXPECT_TRUE(spec.left && spec.plus && spec.space && spec.zero);
+  EXPECT_EQ(spec.width, 12);
+  EXPECT_EQ(spec.precision, 3);
+  EXPECT_TRUE(TakesValue(spec));
+  ParseFormat("q!", &spec);
+  EXPECT_FALSE(TakesValue(spec));
+  ParseFormat("99999999999d", &spec);
+  EXPECT_EQ(spec.width, 4096);
 }
 
 }  // namespace
