@@ -6,8 +6,11 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <sstream>
 #include <string>
 
+#include "runner/diagnostics.h"
+#include "runner/place.h"
 #include "runner/text_format.h"
 #include "runner/units.h"
 #include "runner/value.h"
@@ -236,6 +239,34 @@ TEST(RunnerValuesTest, DirectivesEndAfterTheirLetter) {
   EXPECT_FALSE(TakesValue(spec));
   ParseFormat("99999999999d", &spec);
   EXPECT_EQ(spec.width, 4096);
+}
+
+TEST(RunnerValuesTest, PlacesCountLfCrlfAndCrLineEnds) {
+  const std::string_view text = "ab\ncd\r\nef\rg";
+  const struct {
+    size_t offset;
+    const char* place;
+  } cases[] = {{0, "f:1:1"}, {1, "f:1:2"},  {3, "f:2:1"}, {5, "f:2:3"},
+               {7, "f:3:1"}, {10, "f:4:1"}, {99, "f:4:2"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatPlace(Advance(Place{"f", 1, 1}, text, c.offset)), c.place) << c.offset;
+  }
+  EXPECT_EQ(FormatPlace(Advance(Place{"g.xml", 5, 3}, "x\ny", 1)), "g.xml:5:4");
+}
+
+TEST(RunnerValuesTest, DiagnosticsPrintOneLineEachAndCount) {
+  std::ostringstream err;
+  Diagnostics diagnostics(&err);
+  diagnostics.Report(
+      {Severity::kWarning, Place{"a.xml", 3, 7}, "Element 'N' <Visibility>", 2, "empty stack"});
+  diagnostics.Report({Severity::kWarning, Place{"b.rpn", 1, 1}, "", 0, "division by zero"});
+  diagnostics.Report({Severity::kError, Place{"b.rpn", 2, 4}, "", 1, "unknown word 'gt'"});
+  EXPECT_EQ(err.str(),
+            "vellomar-run: a.xml:3:7: warning: empty stack [Element 'N' <Visibility>, frame 2]\n"
+            "vellomar-run: b.rpn:1:1: warning: division by zero\n"
+            "vellomar-run: b.rpn:2:4: error: unknown word 'gt' [frame 1]\n");
+  EXPECT_EQ(diagnostics.warnings(), 2);
+  EXPECT_EQ(diagnostics.errors(), 1);
 }
 
 }  // namespace
