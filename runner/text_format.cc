@@ -71,7 +71,11 @@ std::string FormatFixed(const FormatSpec& spec, const Value& value) {
   if (precision == 0) return sign + WholeDigits(whole);
   const int scaled_digits = std::min(precision, 9);
   const double scale = std::pow(10.0, scaled_digits);
-  double fraction = std::floor((magnitude - whole) * scale + 0.5);
+  // Each step rounded to a double, as SSE arithmetic does, so that x87
+  // builds keep no extra precision (0.15 ".1f" is "0.2" everywhere).
+  volatile double step = (magnitude - whole) * scale;
+  step = step + 0.5;
+  double fraction = std::floor(step);
   if (fraction >= scale) {
     fraction -= scale;
     whole += 1;
