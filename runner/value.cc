@@ -48,10 +48,14 @@ bool StartsHex(const char* p, const char* end) {
 // "infinity" and "nan". Too large gives infinity, too small 0; no number 0.
 double ReadMagnitude(const char* p, const char* end) {
   double result = 0;
+  // from_chars takes a sign of its own, which strtod does not after its one.
+  if (p == end || *p == '-') return 0;
   if (StartsHex(p, end)) {
     const char* digits = p + 2;
+    // strtod reads "0x" without hexadecimal digits as the 0.
+    if (digits == end || (*digits != '.' && DigitValue(*digits) == 16)) return 0;
     std::from_chars_result r = std::from_chars(digits, end, result, std::chars_format::hex);
-    if (r.ec == std::errc::invalid_argument) return 0;  // "0x" alone reads the 0
+    if (r.ec == std::errc::invalid_argument) return 0;
     if (r.ec == std::errc::result_out_of_range) {
       const char* exponent = digits;
       while (exponent != r.ptr && *exponent != 'p' && *exponent != 'P') ++exponent;
