@@ -43,7 +43,10 @@ inline constexpr int kAddRefSlot = 0;
 inline constexpr int kReleaseSlot = 1;
 inline constexpr int kQueryInterfaceSlot = 2;
 
-// A reference to a callback object, whichever interface it implements.
+// A handle on a callback object, whichever interface it implements. It is a
+// plain pointer: it owns no reference, and copying or destroying it neither
+// calls AddRef nor Release. Whoever asked for the object (or called AddRef)
+// owns that reference and must call Release on exactly one copy.
 class CallbackObject {
  public:
   explicit CallbackObject(void* object = nullptr) : object_(object) {}

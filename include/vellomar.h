@@ -24,6 +24,10 @@
 extern "C" {
 #endif
 
+/* The name vellomar registers its callback under, as gauges write it in
+ * (C:VELLOMAR:Keyword). Hosts match it in any letter case. */
+#define VELLOMAR_CALLBACK_NAME "VELLOMAR"
+
 /* Bytes in one element of a string array: at most 259 characters and a NUL. */
 #define VELLOMAR_TEXT_SLOT_SIZE 260
 
