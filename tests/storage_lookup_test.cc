@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "callbacks/property_dispatch.h"
 #include "common/ascii_case.h"
 #include "storage/array_store.h"
 #include "storage/storage_state.h"
