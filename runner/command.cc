@@ -8,7 +8,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "hostsim/host.h"
+#include "hostsim/session.h"
 #include "runner/dump.h"
 #include "runner/interpreter.h"
 #include "runner/parser.h"
@@ -135,7 +135,8 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
     return 0;
   }
 
-  hostsim::Host host;
+  hostsim::Session session;
+  hostsim::Host& host = session.host();
   // Every script loads before anything runs: one that does not load runs
   // nothing at all. The scripts outlive the module's run: it keeps their
   // texts as array names.
@@ -152,12 +153,14 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
   }
 
   const std::string module = options.module.empty() ? default_module : options.module;
-  if (!host.Load(module, &problem)) {
+  if (!session.Load(module, &problem)) {
     err << "vellomar-run: " << problem << '\n';
     return 1;
   }
-  host.FillPanels();
-  host.Start();
+  // A module that registered nothing is reported by the first gauge that asks
+  // for its callback, as the simulator would leave that gauge's values empty.
+  std::string not_started;
+  session.Start(0, &not_started);
   int status = 0;
   {
     Interpreter interpreter(&host, &out);
@@ -165,12 +168,12 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
     // interpreter so that the texts it handed over outlive the stop.
     struct StopAtExit {
       Interpreter* interpreter;
-      hostsim::Host* host;
+      hostsim::Session* session;
       ~StopAtExit() {
         interpreter->ReleaseGauges();
-        host->Stop();
+        session->Stop();
       }
-    } stop_at_exit{&interpreter, &host};
+    } stop_at_exit{&interpreter, &session};
     for (const auto& script : scripts) interpreter.AddGauge(script.get());
     for (int frame = 0; frame < options.frames && status == 0; ++frame) {
       if (!interpreter.RunFrame(&problem)) {
@@ -179,9 +182,9 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
         status = 1;
       }
     }
-    if (status == 0 && options.dump) DumpStorage(host, out);
+    if (status == 0 && options.dump) DumpStorage(session, out);
   }  // Texts the interpreter handed to the module live until after the stop.
-  host.Unload();
+  session.Unload();
   out.flush();
   return status;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "common/ascii_case.h"
 #include "hostsim/units.h"
 #include "runner/number_format.h"
 
@@ -52,7 +53,7 @@ void Interpreter::AddGauge(const Script* script) {
     Binding binding;
     if (variable.kind == Variable::Kind::kLocal) {
       binding.resolution = hostsim::Resolution::kResolved;
-      binding.local = &locals_[hostsim::FoldCase(variable.name)];
+      binding.local = &locals_[vellomar::FoldAscii(variable.name)];
     } else {
       binding.resolution =
           loaded.gauge->Resolve(variable.callback, variable.name, &binding.property);
@@ -388,8 +389,8 @@ bool Interpreter::TextOperation(const Instruction& instruction) {
     case Op::kCompareCaseless: {
       std::string left = first.text;
       if (op == Op::kCompareCaseless) {
-        left = hostsim::FoldCase(left);
-        text = hostsim::FoldCase(text);
+        left = vellomar::FoldAscii(left);
+        text = vellomar::FoldAscii(text);
       }
       stack_.push_back(Number(CompareTexts(left, text)));
       return true;

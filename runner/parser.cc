@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/ascii_case.h"
+
 namespace runner {
 
 namespace {
@@ -330,7 +332,7 @@ bool LineCompiler::CompileVariable(const Token& token, Instruction* instruction)
                   "unknown units '" + variable.units + "' (known: " + units_.Names() + ")");
     }
   }
-  const bool text_units = hostsim::FoldCase(variable.units) == "string";
+  const bool text_units = vellomar::FoldAscii(variable.units) == "string";
   if (callback) {
     const size_t second = body.find(':');
     if (second == std::string::npos) {
