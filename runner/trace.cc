@@ -36,7 +36,7 @@ std::vector<std::string> StorageLines(const std::string& dump) {
 
 // JSON wants UTF-8; a gauge may show any bytes: dump() replaces bytes that
 // are not valid UTF-8 rather than refusing them.
-nlohmann::json JsonText(const std::string& text) { return nlohmann::json(text); }
+nlohmann::ordered_json JsonText(const std::string& text) { return nlohmann::ordered_json(text); }
 
 }  // namespace
 
@@ -82,28 +82,28 @@ void Trace::Gauges(int frame, const std::vector<GaugeFrame>& gauges) {
   if (mode_ == Mode::kQuiet) return;
   if (mode_ == Mode::kJson) {
     for (const GaugeFrame& gauge : gauges) {
-      nlohmann::json line;
+      nlohmann::ordered_json line;
       line["frame"] = frame;
       line["gauge"] = JsonText(gauge.file);
-      line["strings"] = nlohmann::json::array();
+      line["strings"] = nlohmann::ordered_json::array();
       for (const GaugeFrame::Shown& shown : gauge.strings) {
         line["strings"].push_back(JsonText(shown.text));
       }
-      line["events"] = nlohmann::json::array();
+      line["events"] = nlohmann::ordered_json::array();
       for (const FiredEvent& event : gauge.events) {
         line["events"].push_back({{"event", JsonText(event.name)}, {"value", event.parameter}});
       }
-      line["values"] = nlohmann::json::array();
+      line["values"] = nlohmann::ordered_json::array();
       for (const GaugeFrame::Position& position : gauge.values) {
         line["values"].push_back({{"site", JsonText(position.site)}, {"value", position.value}});
       }
-      line["variables"] = nlohmann::json::array();
+      line["variables"] = nlohmann::ordered_json::array();
       for (const VariableChange& change : gauge.changes) {
         line["variables"].push_back({{"name", JsonText(change.name)}, {"value", change.value}});
       }
-      line["clicks"] = nlohmann::json::array();
+      line["clicks"] = nlohmann::ordered_json::array();
       for (const std::string& click : gauge.clicks) line["clicks"].push_back(JsonText(click));
-      *out_ << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+      *out_ << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     }
     return;
   }
@@ -151,16 +151,16 @@ void Trace::Storage(const std::string& dump) {
 
 void Trace::Summary(const RunSummary& summary) {
   if (mode_ == Mode::kJson) {
-    nlohmann::json unset = nlohmann::json::array();
+    nlohmann::ordered_json unset = nlohmann::ordered_json::array();
     for (const std::string& name : summary.unset) unset.push_back(JsonText(name));
-    const nlohmann::json line = {{"summary",
-                                  {{"gauges", summary.gauges},
-                                   {"scripts", summary.scripts},
-                                   {"ran", summary.ran},
-                                   {"failed", summary.failed},
-                                   {"warnings", summary.warnings},
-                                   {"unset", unset}}}};
-    *out_ << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    const nlohmann::ordered_json line = {{"summary",
+                                          {{"gauges", summary.gauges},
+                                           {"scripts", summary.scripts},
+                                           {"ran", summary.ran},
+                                           {"failed", summary.failed},
+                                           {"warnings", summary.warnings},
+                                           {"unset", unset}}}};
+    *out_ << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     return;
   }
   *out_ << "summary: " << summary.gauges << (summary.gauges == 1 ? " gauge, " : " gauges, ")
