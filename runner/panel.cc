@@ -274,7 +274,10 @@ void Panel::RunClick(const PendingClick& click, int frame, GaugeFrame* out) {
   CompiledGauge& gauge = *gauges_[static_cast<size_t>(click.gauge)];
   CompiledArea& area = gauge.areas[click.area];
   std::string shown = area.area->name;
-  if (!area.area->tooltip.empty()) shown += " '" + area.area->tooltip + "'";
+  // A tooltip that is a plain text names the area best; one with scripts
+  // would only clutter the line.
+  const std::string& tooltip = area.area->tooltip;
+  if (!tooltip.empty() && tooltip.find("%(") == std::string::npos) shown += " '" + tooltip + "'";
   out->clicks.push_back(shown + " " + click.event);
   engine_->SetMouse(click.event, 0, 0);
   for (size_t i = 0; i < area.area->clicks.size(); ++i) {

@@ -1,10 +1,10 @@
 #include "runner/trace.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <sstream>
-
-#include "runner/number_format.h"
 
 namespace runner {
 
@@ -37,6 +37,17 @@ std::vector<std::string> StorageLines(const std::string& dump) {
 // JSON wants UTF-8; a gauge may show any bytes: dump() replaces bytes that
 // are not valid UTF-8 rather than refusing them.
 nlohmann::ordered_json JsonText(const std::string& text) { return nlohmann::ordered_json(text); }
+
+// Ten significant digits: enough to read, and the same on every build
+// (a last-bit difference of an x87 build stays out of the golden traces).
+std::string TraceNumber(double value) {
+  if (value == 0) return "0";  // and not "-0"
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  return text;
+}
 
 }  // namespace
 
@@ -114,13 +125,13 @@ void Trace::Gauges(int frame, const std::vector<GaugeFrame>& gauges) {
       *out_ << "  text " << shown.site << ": " << Quote(shown.text) << '\n';
     }
     for (const GaugeFrame::Position& position : gauge.values) {
-      *out_ << "  value " << position.site << ": " << FormatNumber(position.value) << '\n';
+      *out_ << "  value " << position.site << ": " << TraceNumber(position.value) << '\n';
     }
     for (const FiredEvent& event : gauge.events) {
-      *out_ << "  event K:" << event.name << ' ' << FormatNumber(event.parameter) << '\n';
+      *out_ << "  event K:" << event.name << ' ' << TraceNumber(event.parameter) << '\n';
     }
     for (const VariableChange& change : gauge.changes) {
-      *out_ << "  set " << change.name << " = " << FormatNumber(change.value) << '\n';
+      *out_ << "  set " << change.name << " = " << TraceNumber(change.value) << '\n';
     }
   }
 }

@@ -14,7 +14,7 @@
 //   storage array 'route' [1] 'KSEA'
 //
 // Warnings and errors come between these lines as they happen. Numbers are
-// printed in their shortest exact form, texts in double quotes with \n, \t,
+// printed with up to 10 significant digits, texts in double quotes with \n, \t,
 // \", \\ and \xNN for other control bytes. After the last frame comes the
 // summary, then the unset simulator variables the gauges read.
 //
