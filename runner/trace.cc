@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -32,6 +33,16 @@ std::vector<std::string> StorageLines(const std::string& dump) {
     }
   }
   return lines;
+}
+
+// What a storage line is about: an array ("array 'Route':"), an element
+// ("array 'Route' [2]") or a user variable ("user variable 15 'Status'"), so
+// that a changed value shows as one line.
+std::string StorageKey(const std::string& line) {
+  if (line.compare(0, 14, "user variable ") == 0) return line.substr(0, line.find(" = "));
+  const size_t element = line.find("' [");
+  if (element != std::string::npos) return line.substr(0, line.find("] ", element) + 1);
+  return line.substr(0, line.find("': ") + 2);
 }
 
 // JSON wants UTF-8; a gauge may show any bytes: dump() replaces bytes that
@@ -139,22 +150,16 @@ void Trace::Gauges(int frame, const std::vector<GaugeFrame>& gauges) {
 void Trace::Storage(const std::string& dump) {
   std::vector<std::string> lines = StorageLines(dump);
   if (mode_ == Mode::kTrace) {
-    const std::vector<std::string> sorted_old = [this] {
-      std::vector<std::string> copy = storage_;
-      std::sort(copy.begin(), copy.end());
-      return copy;
-    }();
-    std::vector<std::string> sorted_new = lines;
-    std::sort(sorted_new.begin(), sorted_new.end());
+    std::map<std::string, const std::string*> old_lines;
+    for (const std::string& line : storage_) old_lines[StorageKey(line)] = &line;
+    std::set<std::string> new_keys;
+    for (const std::string& line : lines) new_keys.insert(StorageKey(line));
     for (const std::string& line : storage_) {
-      if (!std::binary_search(sorted_new.begin(), sorted_new.end(), line)) {
-        *out_ << "storage gone " << line << '\n';
-      }
+      if (new_keys.count(StorageKey(line)) == 0) *out_ << "storage gone " << line << '\n';
     }
     for (const std::string& line : lines) {
-      if (!std::binary_search(sorted_old.begin(), sorted_old.end(), line)) {
-        *out_ << "storage " << line << '\n';
-      }
+      const auto old = old_lines.find(StorageKey(line));
+      if (old == old_lines.end() || *old->second != line) *out_ << "storage " << line << '\n';
     }
   }
   storage_ = std::move(lines);

@@ -51,8 +51,9 @@ class Trace {
   void BeginFrame(int frame);
   // What each gauge did in the frame.
   void Gauges(int frame, const std::vector<GaugeFrame>& gauges);
-  // The module's storage after the frame, as DumpStorage prints it: the
-  // lines that changed since the last call are traced.
+  // The module's storage after the frame, as DumpStorage prints it: what
+  // changed since the last call is traced ("storage LINE" for a new or
+  // changed array, element or user variable, "storage gone LINE").
   void Storage(const std::string& dump);
   void Summary(const RunSummary& summary);
 
