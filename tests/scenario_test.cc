@@ -12,6 +12,7 @@
 namespace runner {
 namespace {
 
+// Units show as the units table spells them ("foot" for "feet").
 std::string Describe(const VariableName& variable) {
   std::string text(1, variable.kind);
   text += ":";
@@ -70,20 +71,20 @@ const ScenarioCase kScenarioCases[] = {
      "\"C:fs9gps:WaypointAirportIdent:2, string\" = \"EGLL\"\n"
      "\"C:fs9gps:3:WaypointAirportCity\" = \"Lyon\"\n",
      "A:GENERAL ENG RPM#2,number=2400.500000 A:GPS WP NEXT ID,string='KSEA' "
-     "A:INDICATED ALTITUDE,feet=3500.000000 C:fs9gps|WaypointAirportCity#3='Lyon' "
+     "A:INDICATED ALTITUDE,foot=3500.000000 C:fs9gps|WaypointAirportCity#3='Lyon' "
      "C:fs9gps|WaypointAirportIdent#2,string='EGLL' E:SIMULATION RATE=1.000000 "},
     {"changes, ramps and clicks at frames",
      "[[at]]\nframe = 3\nset = { \"A:X, knots\" = 120 }\nclick = \"Next page\"\n"
      "[[at]]\nframe = 5\nuntil = 9\nramp = { \"A:Y, feet\" = 100, \"A:Z\" = [1, 2] }\n"
      "click = [\"#2\", \"Mode: A:RightSingle\"]\n",
-     "@3 A:X,knots=120.000000 ramp A:Y,feet 5..9 to 100.000000 ramp A:Z 5..9 from 1.000000 to "
+     "@3 A:X,knot=120.000000 ramp A:Y,foot 5..9 to 100.000000 ramp A:Z 5..9 from 1.000000 to "
      "2.000000 click 'Next page'@3 click '#2'@5 click 'Mode: A'@5:RightSingle "},
     {"event actions",
      "[events]\nGEAR_TOGGLE = { toggle = \"A:GEAR HANDLE POSITION, bool\" }\n"
      "HEADING_BUG_SET = { set = \"A:AUTOPILOT HEADING LOCK DIR, degrees\" }\n"
      "AP_MASTER = { set = \"A:AUTOPILOT MASTER\", value = 1 }\n",
      "K:AP_MASTER sets A:AUTOPILOT MASTER to 1.000000 K:GEAR_TOGGLE toggles A:GEAR HANDLE "
-     "POSITION,bool K:HEADING_BUG_SET sets A:AUTOPILOT HEADING LOCK DIR,degrees "},
+     "POSITION,bool K:HEADING_BUG_SET sets A:AUTOPILOT HEADING LOCK DIR,degree "},
     {"not TOML", "[set\n", nullptr, "s.toml:1:"},
     {"unknown unit", "[set]\n\"A:X, furlongs\" = 1\n", nullptr,
      "s.toml:2:19: 'A:X, furlongs': unknown unit"},
@@ -119,7 +120,7 @@ struct OptionCase {
 
 TEST(ScenarioTest, SetOption) {
   const OptionCase cases[] = {
-      {"A:INDICATED ALTITUDE, feet=3500", "A:INDICATED ALTITUDE,feet=3500.000000"},
+      {"A:INDICATED ALTITUDE, feet=3500", "A:INDICATED ALTITUDE,foot=3500.000000"},
       {"A:ATC ID, string='VLM 1'", "A:ATC ID,string='VLM 1'"},
       {"A:ATC ID, string=VLM1", "A:ATC ID,string='VLM1'"},
       {"A:X=\"a=b\"", "A:X='a=b'"},
