@@ -3,7 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
-#include <climits>
+#include <charconv>
+#include <system_error>
 
 namespace runner {
 
@@ -27,12 +28,15 @@ struct Command {
   std::vector<std::string> expressions;
   std::vector<std::string> templates;
   std::vector<std::string> files;
+  std::string frames;
   CLI::Option* expression_option = nullptr;
   CLI::Option* template_option = nullptr;
   CLI::Option* file_option = nullptr;
 
   explicit Command(Options* options) {
     app.set_help_flag("-h,--help", "print this help and exit");
+    // Unknown options are reported here, in the runner's own words.
+    app.allow_extras(true);
     expression_option =
         app.add_option("-e", expressions, "one line of script given on the command line")
             ->type_name("SCRIPT")
@@ -47,9 +51,7 @@ struct Command {
     app.add_option("--module", options->module,
                    "the module to load (default: the one beside vellomar-run)")
         ->type_name("PATH");
-    app.add_option("--frames", options->frames, "frames (update cycles) to run (default 1)")
-        ->type_name("N")
-        ->check(CLI::Range(1, INT_MAX));
+    app.add_option("--frames", frames, "frames (update cycles) to run (default 1)")->type_name("N");
     app.add_option("--sim", options->sim, "the simulated aircraft: a scenario file (TOML)")
         ->type_name("FILE");
     app.add_option("--set", options->sets,
@@ -87,9 +89,28 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
   } catch (const CLI::CallForHelp&) {
     options->help = true;
     return true;
+  } catch (const CLI::ArgumentMismatch& error) {
+    const std::string what = error.what();
+    *problem = what.substr(0, what.find(':')) + " needs a value";
+    return false;
   } catch (const CLI::ParseError& error) {
     *problem = error.what();
     return false;
+  }
+  for (const std::string& extra : command.app.remaining()) {
+    if (extra == "--") continue;
+    *problem =
+        (extra.size() > 1 && extra[0] == '-' ? "unknown option '" : "unexpected argument '") +
+        extra + "'";
+    return false;
+  }
+  if (!command.frames.empty()) {
+    const char* end = command.frames.c_str() + command.frames.size();
+    const auto result = std::from_chars(command.frames.c_str(), end, options->frames);
+    if (result.ec != std::errc() || result.ptr != end || options->frames < 1) {
+      *problem = "--frames needs a whole number from 1 up, not '" + command.frames + "'";
+      return false;
+    }
   }
   // Rebuild the sources in the order they were given.
   size_t next_expression = 0;
@@ -133,9 +154,22 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
 }
 
 std::string Usage() {
-  Options options;
-  Command command(&options);
-  return command.app.help();
+  return "usage: vellomar-run [options] [--] GAUGE.xml...\n"
+         "       vellomar-run [options] [--] SCRIPT...\n"
+         "  GAUGE.xml        a gauge file (FS2004 or FSX schema); several form one panel\n"
+         "  SCRIPT           a script file of expressions; '-' reads standard input\n"
+         "  -e SCRIPT        a script given on the command line\n"
+         "  -s TEMPLATE      a text template given on the command line; prints its text\n"
+         "  --module PATH    the module to load (default: the one beside vellomar-run)\n"
+         "  --frames N       frames (update cycles) to run (default 1)\n"
+         "  --sim FILE       the simulated aircraft: a scenario file (TOML)\n"
+         "  --set 'A:NAME, unit=VALUE'  set a simulator variable before the first frame\n"
+         "  --click 'WHERE@FRAME[:EVENT]'  click a mouse area (tooltip text, id or #N)\n"
+         "  --dump           print the module's arrays and user variables at the end\n"
+         "  --strict         warnings make the exit status 1\n"
+         "  --quiet          gauge files: print only errors, warnings and the summary\n"
+         "  --json           gauge files: print JSON Lines, one object per frame and gauge\n"
+         "  --               what follows is a file, even when it starts with '-'\n";
 }
 
 }  // namespace runner
