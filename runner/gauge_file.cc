@@ -265,7 +265,7 @@ class GaugeReader {
     if (NameIs(node, "Click")) {
       click->kinds = node.attribute("Kind").value();
       const std::string event = ExpandOrKeep(node.attribute("Event").value());
-      if (!event.empty()) click->events.push_back(event);
+      if (!event.empty()) click->events.push_back({event, 0});
       if (!Text(node).empty()) Keep(MakeSite(node, SiteKind::kClick, site_name), &click->scripts);
       return;
     }
@@ -273,7 +273,12 @@ class GaugeReader {
       Keep(MakeSite(node, SiteKind::kClick, site_name), &click->scripts);
       return;
     }
-    click->kinds = node.child_value("ClickType");
+    // <WheelUp> and <WheelDown> are clicks of their own event, whose key
+    // events carry the area's <Parameter>.
+    const bool wheel = NameIs(node, "WheelUp") || NameIs(node, "WheelDown");
+    click->kinds = wheel ? node.name() : node.child_value("ClickType");
+    double parameter = 0;
+    if (wheel) parameter = std::strtod(node.child_value("Parameter"), nullptr);
     for (pugi::xml_node child : node.children()) {
       if (NameIs(child, "Script")) {
         Keep(MakeSite(child, SiteKind::kClick, site_name), &click->scripts);
@@ -281,7 +286,7 @@ class GaugeReader {
         std::string event = ExpandOrKeep(Text(child));
         event.erase(0, event.find_first_not_of(" \t\r\n"));
         event.erase(event.find_last_not_of(" \t\r\n") + 1);
-        if (!event.empty()) click->events.push_back(event);
+        if (!event.empty()) click->events.push_back({event, parameter});
       }
     }
   }
@@ -318,7 +323,8 @@ class GaugeReader {
           self.tooltip = child.attribute("ID").value();
           if (self.tooltip.empty()) self.tooltip = child.child_value("DefaultID");
         }
-      } else if (name == "Click" || name == "MouseClick" || name == "CallbackCode") {
+      } else if (name == "Click" || name == "MouseClick" || name == "CallbackCode" ||
+                 name == "WheelUp" || name == "WheelDown") {
         Click click;
         ReadClick(child, self.name, &click);
         self.clicks.push_back(std::move(click));

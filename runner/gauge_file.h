@@ -56,10 +56,15 @@ struct Element {
   std::vector<Element> children;
 };
 
+struct KeyEvent {
+  std::string name;  // as written, without K:
+  double parameter = 0;
+};
+
 struct Click {
   std::string kinds;          // ClickType / Kind as written ("LeftSingle+LeftDrag"), may be empty
   std::vector<Site> scripts;  // <Click>script</Click>, <MouseClick><Script>, <CallbackCode>
-  std::vector<std::string> events;  // <Click Event=...>, <KeyEvent>: sent with parameter 0
+  std::vector<KeyEvent> events;  // <Click Event=...>, <KeyEvent>; WheelUp/WheelDown's <Parameter>
 };
 
 struct MouseArea {

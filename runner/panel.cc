@@ -287,7 +287,9 @@ void Panel::RunClick(const PendingClick& click, int frame, GaugeFrame* out) {
       Value ignored;
       RunSite(&site, frame, &ignored);
     }
-    for (const std::string& event : model.events) sim_->Fire(gauge.engine_gauge, event, 0);
+    for (const KeyEvent& event : model.events) {
+      sim_->Fire(gauge.engine_gauge, event.name, event.parameter);
+    }
   }
   engine_->SetMouse("", 0, 0);
 }

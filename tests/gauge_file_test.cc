@@ -65,7 +65,10 @@ std::string Describe(const GaugeModel& model) {
     for (const Click& click : area.clicks) {
       out += "<" + click.kinds;
       for (const Site& site : click.scripts) out += " " + Describe(site);
-      for (const std::string& event : click.events) out += " K:" + event;
+      for (const KeyEvent& event : click.events) {
+        out += " K:" + event.name;
+        if (event.parameter != 0) out += "=" + std::to_string(static_cast<int>(event.parameter));
+      }
       out += ">";
     }
   }
@@ -117,10 +120,11 @@ const GaugeCase kGaugeCases[] = {
      "<MouseClick><ClickType>LeftSingle+WheelUp</ClickType><Script>1 (&gt;L:p)</Script>"
      "<KeyEvent>AP_MASTER</KeyEvent></MouseClick>\n"
      "<MouseArea><Tooltip><DefaultID>TOOLTIPTEXT_X</DefaultID></Tooltip>"
-     "<CallbackCode>2</CallbackCode></MouseArea>\n"
+     "<CallbackCode>2</CallbackCode><WheelUp><KeyEvent>HDG_INC</KeyEvent><Parameter>5"
+     "</Parameter></WheelUp></MouseArea>\n"
      "</MouseArea></SimGauge.Gauge></SimBase.Document>",
      " MouseArea 'Outer''Page %((L:p))%!d!'<LeftSingle+WheelUp click@3:62{1 (>L:p)} K:AP_MASTER>"
-     " Area #2'TOOLTIPTEXT_X'< click@4:81{2}>"},
+     " Area #2'TOOLTIPTEXT_X'< click@4:81{2}><WheelUp K:HDG_INC=5>"},
     {"fs9 click scripts with kinds",
      "<Gauge><Mouse><Area Left='0'><Area><Click Kind='LeftSingle+LeftDrag' "
      "Repeat='Yes'>0 (&gt;K:X)</Click></Area></Area></Mouse></Gauge>",
