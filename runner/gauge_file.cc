@@ -235,7 +235,9 @@ class GaugeReader {
         std::vector<Site> visible;
         Keep(MakeSite(child, SiteKind::kVisible, element->name + " <" + child.name() + ">"),
              &visible);
-        if (!visible.empty()) {
+        // An empty <Visibility/> hides nothing.
+        if (!visible.empty() &&
+            visible.front().text.find_first_not_of(" \t\r\n") != std::string::npos) {
           element->has_visible = true;
           element->visible = std::move(visible.front());
         }

@@ -91,11 +91,11 @@ const GaugeCase kGaugeCases[] = {
      "  <Text><String>%((L:a))%!d!</String></Text>\n"
      "  <Element><Select><Value>1</Value><Case Value='1'/></Select></Element>\n"
      "</Element>\n"
-     "<Element><Shift><Value Minimum='-5'>2</Value></Shift></Element>\n"
+     "<Element><Visible> </Visible><Shift><Value Minimum='-5'>2</Value></Shift></Element>\n"
      "</Gauge>",
      "update@2:9{1 (>L:a, number)} Element #1(visible@3:19{(L:a, bool)} "
      "rotate@4:44[0,200]{(A:X, knots)} text@5:17{%((L:a))%!d!} "
-     "Element #2(select@6:27{1} ))Element #3(shift@8:37[-5,]{2} )"},
+     "Element #2(select@6:27{1} ))Element #3(shift@8:57[-5,]{2} )"},
     {"fsx schema, ids, limits as children, colour scripts",
      "<SimBase.Document><SimGauge.Gauge id='G'>\n"
      "<Update id='Update'><Frequency>6</Frequency><Script>1</Script></Update>\n"
