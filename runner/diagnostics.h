@@ -26,7 +26,8 @@ struct Diagnostic {
 
 // Prints every diagnostic to `*err` as it is reported, one line each:
 //   vellomar-run: FILE:LINE:COL: warning: MESSAGE [SITE, frame N]
-// and counts them.
+// ("error" for errors; the bracket leaves out an empty site and frame 0, and
+// is left out when both are) and counts them.
 class Diagnostics {
  public:
   explicit Diagnostics(std::ostream* err) : err_(err) {}

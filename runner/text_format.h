@@ -7,7 +7,8 @@
 // flags: '-' left-justify (pad with spaces on the right), '+' a plus on
 // values that are not negative, ' ' a space there instead (unless '+'), '0'
 // pad with zeros (ignored with '-' and for 's'). The closing '!' may be
-// missing.
+// missing. The conversion must be a letter; widths and precisions above
+// 4096 count as 4096.
 #ifndef VELLOMAR_RUNNER_TEXT_FORMAT_H_
 #define VELLOMAR_RUNNER_TEXT_FORMAT_H_
 
@@ -40,14 +41,15 @@ size_t ParseFormat(std::string_view text, FormatSpec* spec);
 bool TakesValue(const FormatSpec& spec);
 
 // The text `value` shows under `spec`:
-//   d  integer: doubles rounded half away from zero, integers as they are,
-//      texts through strtol; precision is the minimum number of digits
+//   d  integer: doubles rounded half away from zero (beyond the 32-bit range
+//      -2147483648), integers as they are, texts through strtol; precision
+//      is the minimum number of digits (as C's "%.3d"; ".0d" shows 0 as "")
 //   f  fixed point, precision digits after the point (default 6, digits past
 //      the 9th are 0), rounded half up on the magnitude with carry; precision
-//      0 truncates and prints no point (2.7 "2")
+//      0 truncates and prints no point (2.7 "2"); "inf", "-inf", "nan"
 //   s  the value as text (ToText); a precision shorter than the text keeps
 //      its last characters, or its first with '-'
-//   c  the character whose code is the value's low byte
+//   c  the character whose code is the value's low byte (nothing for 0)
 // Padding to the width goes in front of the whole converted text, sign
 // included: -5 under "03d" is "0-5".
 std::string FormatValue(const FormatSpec& spec, const Value& value);

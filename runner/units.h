@@ -4,9 +4,10 @@
 // stores simulation variables and L: variables in base units and converts on
 // every read and write.
 //
-// Names match in any letter case, with blanks around them ignored; a name
-// the table lacks is not a unit (FindUnit gives null) and callers treat it as
-// "number" (factor 1) with a warning.
+// Names match in any letter case, with blanks around them ignored and '_'
+// read as a blank (variable tables write "percent_over_100" for "percent
+// over 100"); a name the table lacks is not a unit (FindUnit gives null) and
+// callers treat it as "number" (factor 1) with a warning.
 #ifndef VELLOMAR_RUNNER_UNITS_H_
 #define VELLOMAR_RUNNER_UNITS_H_
 
@@ -47,6 +48,7 @@ enum class Conversion : unsigned char {
   kBcd16,       // frequency: 4 BCD digits of the MHz without the leading 1, 2 decimals
   kBcd32,       // frequency: 8 BCD digits (see units.cc for the alignment chosen)
   kBco16,       // transponder code: 4 octal digits, one per nibble; base is the code
+  kReciprocal,  // base = factor / value ("minutes per round"; 0 stays 0)
 };
 
 struct Unit {

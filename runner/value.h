@@ -51,7 +51,9 @@ class Value {
 int32_t TruncateToInt(double number);
 
 // Numbers as they are; texts through C strtod (leading blanks, sign,
-// decimals, exponent; no digits gives 0).
+// decimals, exponent, and also "0x" hexadecimal, "inf" and "nan" as the C
+// runtime reads them; no digits gives 0), always with '.' as the decimal
+// point whatever the process locale.
 double ToDouble(const Value& value);
 // Integers as they are; doubles through TruncateToInt; texts through C strtol
 // with the base taken from the text ("0x1A" 26, "012" 10, "12ab" 12, "abc" 0).
@@ -60,10 +62,12 @@ int32_t ToInt(const Value& value);
 std::string ToText(const Value& value);
 
 // The engine's text for a double: 5 significant digits, as MSVC's _gcvt
-// writes them: 3.14159 "3.1416", 2.0 "2.", 0.5 "0.5", 123456.0
-// "1.2346e+005", 0.0001 "0.0001", 0.00001 "1.e-005"; "-1.#INF", "1.#INF" and
-// "-1.#IND"/"1.#QNAN" style texts are not produced: infinities give "inf" or
-// "-inf" and NaN gives "nan".
+// writes them: fixed point for 0.1 <= |x| < 99999.5, exponent form with a
+// signed 3-digit exponent otherwise, zeros ending the fraction removed but
+// the point kept: 3.14159 "3.1416", 2.0 "2.", 0 "0.", -2.5 "-2.5", 0.5
+// "0.5", 12345.0 "12345", 123456.0 "1.2346e+005", 0.05 "5.e-002", 0.0001
+// "1.e-004". Infinities give "inf" and "-inf", NaN "nan" (the engine's
+// "1.#INF" style texts are not produced).
 std::string NumberText(double number);
 
 // The condition test of if{, ?, %{if} and %{next}: a number is true when it
