@@ -198,7 +198,9 @@ bool Engine::Run(Script* script, Value* result, bool* left_value) {
 
 bool Engine::Render(Template* text_template, std::string* text) {
   RunContext context = state_->Context(frame_);
-  return RenderTemplate(text_template, text, &context);
+  if (RenderTemplate(text_template, text, &context)) return true;
+  text->clear();
+  return false;
 }
 
 void Engine::SetMouse(const std::string& event, double x, double y) {
