@@ -39,6 +39,10 @@ struct Registers {
 struct NumberVariable {
   std::string name;   // "L:name" or "G:Var1", as first written
   double value = 0;   // L: in the base unit of the unit written with
+  // The unit last written with and the value as written: a read in that same
+  // unit gives back exactly what was written.
+  const Unit* unit = nullptr;
+  double written = 0;
   std::vector<bool> pending;  // per gauge: changed since its last TakeChanges
 };
 

@@ -262,9 +262,12 @@ void Interpreter::Read(const Binding& binding) {
       }
       return;
     }
-    case Binding::Kind::kNumber:
-      PushNumber(FromBase(*binding.unit, binding.number->value));
+    case Binding::Kind::kNumber: {
+      const NumberVariable& variable = *binding.number;
+      PushNumber(variable.unit == binding.unit ? variable.written
+                                               : FromBase(*binding.unit, variable.value));
       return;
+    }
     case Binding::Kind::kModule:
       // A failed read leaves the module's default (1.0 or "null"), which is
       // what a gauge sees. A text is copied now: the slot may change later.
@@ -308,10 +311,14 @@ void Interpreter::Write(const Binding& binding) {
       }
       return;
     case Binding::Kind::kNumber: {
-      const double stored = ToBase(*binding.unit, ToDouble(value));
-      if (!(stored == binding.number->value)) {
-        binding.number->value = stored;
-        MarkChanged(binding.number);
+      NumberVariable& variable = *binding.number;
+      const double written = ToDouble(value);
+      const double stored = ToBase(*binding.unit, written);
+      variable.unit = binding.unit;
+      variable.written = written;
+      if (!(stored == variable.value)) {
+        variable.value = stored;
+        MarkChanged(&variable);
       }
       return;
     }
