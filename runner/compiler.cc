@@ -318,12 +318,18 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
                              (binding->property.id == target_->creation_ids[0] ||
                               binding->property.id == target_->creation_ids[1]);
       } else if (!has_unit) {
-        // The property's own units decide: text when the module says "string".
+        // The property's own units decide: a number when the module gives
+        // the code the host has for a number unit, a text otherwise.
         int32_t code = 0;
-        int32_t string_code = 0;
-        binding->text = panel.GetPropertyUnits(binding->property.id, &code) &&
-                        target_->host->units().Find("string", &string_code) &&
-                        code == string_code;
+        if (panel.GetPropertyUnits(binding->property.id, &code)) {
+          bool number = false;
+          for (const char* unit_code_name : {"number", "numbers", "enum", "bool"}) {
+            int32_t number_code = 0;
+            number = number || (target_->host->units().Find(unit_code_name, &number_code) &&
+                                code == number_code);
+          }
+          binding->text = !number;
+        }
       }
       return true;
     }

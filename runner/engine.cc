@@ -141,7 +141,8 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
   int depth = 0;
   for (size_t i = 0; i <= tokens.size(); ++i) {
     if (i > begin &&
-        (i == tokens.size() || (depth <= 0 && tokens[i].line > tokens[i - 1].end_line))) {
+        (i == tokens.size() || (depth <= 0 && tokens[i].line > tokens[i - 1].end_line &&
+                                  !tokens[i].after_long_comment))) {
       auto script = std::make_unique<Script>();
       script->registers = registers;
       script->info = std::make_shared<SiteInfo>(*info);

@@ -242,6 +242,7 @@ bool Lex(std::string_view text, int line, int column, const LexOptions& options,
   };
 
   bool line_start = true;
+  bool long_comment = false;
   size_t i = 0;
   while (true) {
     while (i < s.size() && IsBlank(s[i])) {
@@ -258,6 +259,8 @@ bool Lex(std::string_view text, int line, int column, const LexOptions& options,
     if (s[i] == '(' && i + 1 < s.size() && s[i + 1] == '*') {
       const size_t close = s.find("*)", i + 2);
       if (close == std::string_view::npos) return fail(start, "comment without a closing *)");
+      const std::string_view comment = s.substr(i, close - i);
+      long_comment = long_comment || comment.find_first_of("\r\n") != std::string_view::npos;
       i = close + 2;
       continue;
     }
@@ -303,6 +306,8 @@ bool Lex(std::string_view text, int line, int column, const LexOptions& options,
                          (token.kind == TokenKind::kText ? "'" : ")"));
     }
     token.spelling = std::string(s.substr(start, i - start));
+    token.after_long_comment = long_comment;
+    long_comment = false;
     counter.MoveTo(raw_offset(start));
     token.line = counter.line();
     token.column = counter.column();

@@ -27,6 +27,7 @@ struct Token {
   int line = 1;                         // where it starts
   int column = 1;
   int end_line = 1;        // the line of its last character
+  bool after_long_comment = false;  // a comment over several lines comes just before it
   double number = 0;       // kNumber
   bool integer = false;    // kNumber: an integer literal
   std::string text;        // kText: the characters; kVariable: inside the parentheses, '>' removed
