@@ -10,7 +10,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "hostsim/host.h"
+#include "common/ascii_case.h"
+#include "hostsim/session.h"
 #include "hostsim/slots.h"
 
 #if defined(__GLIBC__)
@@ -49,51 +49,34 @@ class NamePool {
 class Module {
  public:
   bool Load(const std::string& path, std::string* error) {
-    if (!host_.Load(path, error)) return false;
-    host_.FillPanels();
-    host_.SetUnitsCode("number", 50);
+    if (!session_.Load(path, error)) return false;
+    session_.host().SetUnitsCode("number", 50);
     return true;
   }
 
-  void Unload() {
-    Drop();
-    if (started_) host_.Stop();
-    host_.Unload();
-  }
+  void Unload() { session_.Unload(); }
 
   // Stops and starts the module: storage empty, cursor values 0, fresh
   // callback objects. False when the module did not register its callback.
   bool Restart() {
-    Drop();
-    if (started_) host_.Stop();
-    host_.Start();
-    started_ = true;
-    panel_ = host_.Registered("VELLOMAR");
-    if (!panel_) return false;
-    aircraft_ = hostsim::AircraftObject(panel_.CreateAircraftCCallback(1));
-    if (!aircraft_) return false;
-    gauge_ = hostsim::GaugeObject(aircraft_.CreateGaugeCCallback());
-    if (!gauge_) return false;
+    std::string error;
+    if (!session_.Start(1, &error)) return false;
     for (const char* cursor : {"SetActiveArray", "SetReadIndex", "SetWriteIndex"}) {
-      gauge_.SetNumber(Id(cursor), 0.0);
+      gauge().SetNumber(Id(cursor), 0.0);
     }
     return true;
   }
 
-  int32_t Id(const char* keyword) const {
-    int32_t id = -1;
-    panel_.ConvertStringToProperty(keyword, &id);
-    return id;
-  }
+  int32_t Id(const char* keyword) const { return session_.Id(keyword); }
 
   // Creates arrays named names[0..count-1] through `create_keyword`, each of
   // `size` elements; the last one created stays active.
   bool AddArrays(const char* create_keyword, const NamePool& names, std::size_t count,
                  double size = 8.0) const {
     const int32_t create = Id(create_keyword);
-    if (!gauge_.SetNumber(Id("SetArraySize"), size)) return false;
+    if (!gauge().SetNumber(Id("SetArraySize"), size)) return false;
     for (std::size_t i = 0; i < count; ++i) {
-      if (!gauge_.SetText(create, names[i])) return false;
+      if (!gauge().SetText(create, names[i])) return false;
     }
     return true;
   }
@@ -102,40 +85,22 @@ class Module {
   bool AddVariables(const NamePool& names, std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i) {
       int32_t id = -1;
-      if (!panel_.ConvertStringToProperty(names[i], &id)) return false;
+      if (!panel().ConvertStringToProperty(names[i], &id)) return false;
     }
     return true;
   }
 
-  const hostsim::PanelObject& panel() const { return panel_; }
-  const hostsim::GaugeObject& gauge() const { return gauge_; }
+  const hostsim::PanelObject& panel() const { return session_.panel(); }
+  const hostsim::GaugeObject& gauge() const { return session_.gauge(); }
 
  private:
-  void Drop() {
-    if (gauge_) gauge_.Release();
-    if (aircraft_) aircraft_.Release();
-    gauge_ = hostsim::GaugeObject();
-    aircraft_ = hostsim::AircraftObject();
-    panel_ = hostsim::PanelObject();
-  }
-
-  hostsim::Host host_;
-  bool started_ = false;
-  hostsim::PanelObject panel_;
-  hostsim::AircraftObject aircraft_;
-  hostsim::GaugeObject gauge_;
+  hostsim::Session session_;
 };
 
 Module g_module;
 
 std::size_t Count(const benchmark::State& state) {
   return static_cast<std::size_t>(state.range(0));
-}
-
-std::string Upper(const char* text) {
-  std::string upper = text;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
 }
 
 // Restarts the module with `count` arrays made through `create_keyword`, the
@@ -339,7 +304,7 @@ void BM_ResolveExistingVariable(benchmark::State& state) {
   const NamePool names("Var", Count(state));
   if (!WithVariables(state, names)) return;
   const hostsim::PanelObject& panel = g_module.panel();
-  const std::string keyword = Upper(names[Count(state) - 1]);
+  const std::string keyword = vellomar::FoldAscii(names[Count(state) - 1]);
   TimeCalls(state, [&] {
     int32_t id = -1;
     const bool ok = panel.ConvertStringToProperty(keyword.c_str(), &id);

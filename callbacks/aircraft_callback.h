@@ -14,11 +14,11 @@ class AircraftCallback : public IAircraftCCallback {
  public:
   explicit AircraftCallback(uint32_t container_id) : container_id_(container_id) {}
 
-  IAircraftCCallback* QueryInterface(const char* interface_name) override;
+  IAircraftCCallback* VELLOMAR_THISCALL QueryInterface(const char* interface_name) override;
   // A new gauge callback with one reference, owned by the caller, and this
   // object's container id; null when memory runs out.
-  IGaugeCCallback* CreateGaugeCCallback() override;
-  void Update() override;
+  IGaugeCCallback* VELLOMAR_THISCALL CreateGaugeCCallback() override;
+  void VELLOMAR_THISCALL Update() override;
 
   uint32_t container_id() const { return container_id_; }
 

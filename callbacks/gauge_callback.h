@@ -15,14 +15,14 @@ class CABINGaugeCallback final : public RefCounted<CABINGaugeCallback, IGaugeCCa
  public:
   explicit CABINGaugeCallback(uint32_t container_id) : container_id_(container_id) {}
 
-  IGaugeCCallback* QueryInterface(const char* interface_name) override;
-  void Update() override;
-  bool GetPropertyValue(int32_t id, const char** value) override;
-  bool GetPropertyValue(int32_t id, double* value) override;
-  bool SetPropertyValue(int32_t id, const char* value) override;
-  bool SetPropertyValue(int32_t id, double value) override;
-  IGaugeCDrawable* CreateGaugeCDrawable(
-      int32_t id, const IGaugeCDrawableCreateParameters* parameters) override;
+  IGaugeCCallback* VELLOMAR_THISCALL QueryInterface(const char* interface_name) override;
+  void VELLOMAR_THISCALL Update() override;
+  bool VELLOMAR_THISCALL GetPropertyValue(int32_t id, const char** value) override;
+  bool VELLOMAR_THISCALL GetPropertyValue(int32_t id, double* value) override;
+  bool VELLOMAR_THISCALL SetPropertyValue(int32_t id, const char* value) override;
+  bool VELLOMAR_THISCALL SetPropertyValue(int32_t id, double value) override;
+  IGaugeCDrawable* VELLOMAR_THISCALL
+  CreateGaugeCDrawable(int32_t id, const IGaugeCDrawableCreateParameters* parameters) override;
 
   uint32_t container_id() const { return container_id_; }
 

@@ -15,18 +15,18 @@ inline constexpr uint32_t kPanelCallbackVersion = 1;
 
 class PanelCallback : public IPanelCCallback {
  public:
-  IPanelCCallback* QueryInterface(const char* interface_name) override;
-  uint32_t GetVersion() override;
+  IPanelCCallback* VELLOMAR_THISCALL QueryInterface(const char* interface_name) override;
+  uint32_t VELLOMAR_THISCALL GetVersion() override;
   // A new aircraft callback with one reference, owned by the caller; null when
   // memory runs out.
-  IAircraftCCallback* CreateAircraftCCallback(uint32_t container_id) override;
-  bool ConvertStringToProperty(const char* keyword, int32_t* id) override;
-  bool ConvertPropertyToString(int32_t id, const char** keyword) override;
-  bool GetPropertyUnits(int32_t id, int32_t* units_code) override;
+  IAircraftCCallback* VELLOMAR_THISCALL CreateAircraftCCallback(uint32_t container_id) override;
+  bool VELLOMAR_THISCALL ConvertStringToProperty(const char* keyword, int32_t* id) override;
+  bool VELLOMAR_THISCALL ConvertPropertyToString(int32_t id, const char** keyword) override;
+  bool VELLOMAR_THISCALL GetPropertyUnits(int32_t id, int32_t* units_code) override;
 
   // Slot 8, after the interface's: the property table the three conversions
   // work on. The host never calls it.
-  virtual const PropertyTableEntry* GetPropertyTable(uint32_t* length);
+  virtual const PropertyTableEntry* VELLOMAR_THISCALL GetPropertyTable(uint32_t* length);
 
  protected:
   ~PanelCallback() = default;

@@ -1,9 +1,9 @@
 #include "callbacks/property_dispatch.h"
 
 #include "callbacks/number_conversions.h"
+#include "host/panel_services.h"
 #include "storage/array_store.h"
 #include "storage/property_catalogue.h"
-#include "storage/storage_state.h"
 #include "storage/user_variables.h"
 
 namespace vellomar {
@@ -21,6 +21,19 @@ bool ActiveSizeAsNumber(double* value) {
 }
 
 }  // namespace
+
+bool CreateOrSelectArray(ArrayKind kind, const char* name) {
+  switch (SelectArrayNamed(name)) {
+    case NamedArray::kRefused:
+      return false;
+    case NamedArray::kSelected:
+      return true;
+    case NamedArray::kAbsent:
+      break;
+  }
+  const int32_t units_code = kind == ArrayKind::kNumber ? HostUnitsCodeForNumber() : kTextUnitsCode;
+  return CreateArray(kind, name, units_code);
+}
 
 bool GetTextProperty(int32_t id, const char** value) {
   if (value == nullptr) return false;
@@ -40,13 +53,13 @@ bool GetNumberProperty(int32_t id, double* value) {
   *value = 1.0;
   switch (id) {
     case kGetReadIndex:
-      *value = g_storage.read_index;
+      *value = ReadIndex();
       return true;
     case kGetWriteIndex:
-      *value = g_storage.write_index;
+      *value = WriteIndex();
       return true;
     case kGetArrayToken:
-      *value = g_storage.active_token;
+      *value = ActiveToken();
       return true;
     case kGetNumberValue:
       return ReadNumber(value);
@@ -73,18 +86,18 @@ bool SetTextProperty(int32_t id, const char* value) {
 bool SetNumberProperty(int32_t id, double value) {
   switch (id) {
     case kSetActiveArray:
-      g_storage.active_token = TokenFromNumber(value);
+      SetActiveToken(TokenFromNumber(value));
       return true;
     case kSetReadIndex:
-      g_storage.read_index = IndexFromNumber(value);
+      SetReadIndex(IndexFromNumber(value));
       return true;
     case kSetWriteIndex:
-      g_storage.write_index = IndexFromNumber(value);
+      SetWriteIndex(IndexFromNumber(value));
       return true;
     case kSetNumberValue:
       return WriteNumber(value);
     case kSetArraySize:
-      g_storage.pending_size = IndexFromNumber(value);
+      SetPendingSize(IndexFromNumber(value));
       return true;
     default:
       return false;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <new>
 
+#include "host/calling_convention.h"
 #include "storage/allocation.h"
 
 namespace vellomar {
@@ -21,9 +22,9 @@ namespace vellomar {
 template <class Self, class Interface>
 class RefCounted : public Interface {
  public:
-  uint32_t AddRef() override { return ++count_; }
+  uint32_t VELLOMAR_THISCALL AddRef() override { return ++count_; }
 
-  uint32_t Release() override {
+  uint32_t VELLOMAR_THISCALL Release() override {
     const uint32_t count = --count_;
     if (count == 0) delete static_cast<Self*>(this);
     return count;

@@ -22,8 +22,8 @@
 #include <set>
 #include <string>
 
-#include "hostsim/host.h"
 #include "hostsim/module_library.h"
+#include "hostsim/session.h"
 #include "tests/model/checked_module.h"
 #include "tests/model/operation_generator.h"
 
@@ -90,11 +90,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  hostsim::Host host;
+  hostsim::Session session;
   std::string error;
-  if (!host.Load(ModulePath(), &error)) Abort(error);
+  if (!session.Load(ModulePath(), &error)) Abort(error);
   OperationGenerator generator;  // outlives the module's use of its texts
-  CheckedModule module(&host);
+  CheckedModule module(&session);
   FuzzedDataProvider provider(data, size);
   InputChoices choices(&provider);
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "host/calling_convention.h"
+#include "vellomar.h"
 
 using ModuleEntryFn = void(VELLOMAR_STDCALL*)();
 
@@ -38,7 +39,7 @@ static_assert(offsetof(LinkageRecord, gauges) == 24, "gauge list at 24");
 namespace vellomar {
 inline constexpr uint32_t kLinkageModuleId = 0x00000013;
 inline constexpr uint32_t kLinkageVersion = 0x00000900;
-inline constexpr char kCallbackName[] = "VELLOMAR";
+inline constexpr char kCallbackName[] = VELLOMAR_CALLBACK_NAME;
 }  // namespace vellomar
 
 extern "C" {

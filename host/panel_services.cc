@@ -12,8 +12,6 @@ PanelServiceEntry Entry(int index) {
 
 }  // namespace
 
-bool HostServicesKnown() { return ImportTable.panels.pointer != nullptr; }
-
 int32_t HostUnitsCodeForNumber() {
   auto get_units_enum = reinterpret_cast<GetUnitsEnumFn>(Entry(kGetUnitsEnumEntry));
   return get_units_enum != nullptr ? get_units_enum("number") : -1;

@@ -67,9 +67,6 @@ namespace vellomar {
 
 inline constexpr uint32_t kImportTablePanelsId = 0x0000000F;
 
-// True when a panel-services table is known (ImportTable's first pointer).
-bool HostServicesKnown();
-
 // The host's code for "number", or -1 when no panel-services table is known
 // (the module never calls through a missing table).
 int32_t HostUnitsCodeForNumber();

@@ -1,5 +1,8 @@
 #include "hostsim/gauge.h"
 
+#include "common/ascii_case.h"
+#include "hostsim/session.h"
+
 namespace hostsim {
 
 Gauge::~Gauge() {
@@ -10,7 +13,7 @@ Gauge::~Gauge() {
 }
 
 Resolution Gauge::OpenSite(const std::string& callback_name, const Site** site) {
-  const std::string folded = FoldCase(callback_name);
+  const std::string folded = vellomar::FoldAscii(callback_name);
   for (const Site& open : sites_) {
     if (open.folded_name == folded) {
       *site = &open;
@@ -19,11 +22,9 @@ Resolution Gauge::OpenSite(const std::string& callback_name, const Site** site) 
   }
   const PanelObject panel = host_->Registered(callback_name);
   if (!panel) return Resolution::kNoCallback;
-  AircraftObject aircraft(panel.CreateAircraftCCallback(container_id_));
-  if (!aircraft) return Resolution::kNoGaugeCallback;
-  GaugeObject gauge(aircraft.CreateGaugeCCallback());
-  if (!gauge) {
-    aircraft.Release();
+  AircraftObject aircraft;
+  GaugeObject gauge;
+  if (!OpenGaugeCallbacks(panel, container_id_, &aircraft, &gauge)) {
     return Resolution::kNoGaugeCallback;
   }
   sites_.push_back({folded, aircraft, gauge});
@@ -33,7 +34,7 @@ Resolution Gauge::OpenSite(const std::string& callback_name, const Site** site) 
 
 Resolution Gauge::Resolve(const std::string& callback_name, const std::string& keyword,
                           Property* property) {
-  auto key = std::make_pair(FoldCase(callback_name), keyword);
+  auto key = std::make_pair(vellomar::FoldAscii(callback_name), keyword);
   auto known = answers_.find(key);
   if (known == answers_.end()) {
     Answer answer{Resolution::kResolved, Property{}};

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/ascii_case.h"
+
 namespace hostsim {
 
 namespace {
@@ -66,7 +68,7 @@ void Host::Unload() {
 void Host::FillPanels() { *exports_.panels = table_.data(); }
 
 PanelObject Host::Registered(const std::string& name) const {
-  const std::string folded = FoldCase(name);
+  const std::string folded = vellomar::FoldAscii(name);
   for (auto it = registrations_.rbegin(); it != registrations_.rend(); ++it) {
     if (it->folded_name == folded) return PanelObject(it->callback);
   }
@@ -95,7 +97,7 @@ void HOSTSIM_STDCALL Host::RegisterCallback(const char* name, void* callback) {
   // memory, the registration is simply not made (or not withdrawn).
   try {
     host.calls_.push_back({name, callback});
-    const std::string folded = FoldCase(name);
+    const std::string folded = vellomar::FoldAscii(name);
     if (callback != nullptr) {
       host.registrations_.push_back({folded, callback});
       CallbackObject(callback).AddRef();

@@ -9,6 +9,7 @@
 #define VELLOMAR_HOSTSIM_HOST_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,22 +30,40 @@ inline constexpr int kServiceTableSize = 77;
 // The module's records as the 32-bit host lays them out, kept in the same
 // field order with natural alignment where addresses are wider.
 struct ImportEntry {
-  uint32_t id;
-  ServiceEntry* table;
+  uint32_t id;          // 0
+  ServiceEntry* table;  // 4
 };
 struct ImportTableRecord {
-  ImportEntry panels;
-  ImportEntry end;
+  ImportEntry panels;  // 0
+  ImportEntry end;     // 8
 };
 struct LinkageRecord {
-  uint32_t module_id;
-  void(HOSTSIM_STDCALL* start)();
-  void(HOSTSIM_STDCALL* stop)();
-  uint32_t word1;
-  uint32_t word2;
-  uint32_t version;
-  void* gauges[1];
+  uint32_t module_id;              //  0
+  void(HOSTSIM_STDCALL* start)();  //  4
+  void(HOSTSIM_STDCALL* stop)();   //  8
+  uint32_t word1;                  // 12
+  uint32_t word2;                  // 16
+  uint32_t version;                // 20
+  void* gauges[1];                 // 24
 };
+
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(ImportEntry) == 8, "ImportTable entries are 8 bytes");
+static_assert(offsetof(ImportEntry, table) == 4, "table pointer at 4");
+static_assert(sizeof(ImportTableRecord) == 16, "ImportTable is two entries");
+static_assert(offsetof(LinkageRecord, start) == 4, "start at 4");
+static_assert(offsetof(LinkageRecord, stop) == 8, "stop at 8");
+static_assert(offsetof(LinkageRecord, word1) == 12, "word at 12");
+static_assert(offsetof(LinkageRecord, word2) == 16, "word at 16");
+static_assert(offsetof(LinkageRecord, version) == 20, "version at 20");
+static_assert(offsetof(LinkageRecord, gauges) == 24, "gauge list at 24");
+static_assert(sizeof(LinkageRecord) == 28, "Linkage is 28 bytes");
+#else
+static_assert(offsetof(ImportEntry, table) == sizeof(void*), "natural alignment");
+static_assert(sizeof(ImportTableRecord) == 4 * sizeof(void*), "two entries");
+static_assert(offsetof(LinkageRecord, start) == sizeof(void*), "natural alignment");
+static_assert(offsetof(LinkageRecord, gauges) % sizeof(void*) == 0, "natural alignment");
+#endif
 
 // The module's exports, resolved by name.
 struct ModuleExports {

@@ -27,7 +27,6 @@ class ModuleLibrary {
   void* Symbol(const char* name) const;
   // Unloads; the module's state is gone once the last handle closes.
   void Close();
-  bool is_open() const { return handle_ != nullptr; }
 
  private:
   void* handle_ = nullptr;

@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(_WIN32) && defined(__i386__)
+// The simulator's conventions on 32-bit x86, applied on every such build
+// (Windows and Linux alike) so that every call the substitute host makes into
+// the module, and every entry it offers, uses them.
+#if defined(__i386__)
 #define HOSTSIM_THISCALL __attribute__((thiscall))
 #define HOSTSIM_STDCALL __attribute__((stdcall))
 #else
@@ -17,11 +20,11 @@
 
 namespace hostsim {
 
-// Calls slot `slot` of `object` with the member-function convention: on the
-// 32-bit Windows host, thiscall (the object in ECX, the callee pops the
-// arguments), which GCC applies to a plain function pointer as well, with a
-// warning that it is meant for class methods.
-#if defined(__GNUC__) && defined(_WIN32) && defined(__i386__)
+// Calls slot `slot` of `object` with the member-function convention: on 32-bit
+// x86, thiscall (the object in ECX, the callee pops the arguments), which GCC
+// applies to a plain function pointer as well, with a warning that it is meant
+// for class methods.
+#if defined(__GNUC__) && defined(__i386__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wattributes"
 #endif
@@ -34,7 +37,7 @@ Result CallSlot(void* object, int slot, Args... args) {
   std::memcpy(&fn, &table[slot], sizeof(fn));
   return fn(object, args...);
 }
-#if defined(__GNUC__) && defined(_WIN32) && defined(__i386__)
+#if defined(__GNUC__) && defined(__i386__)
 #pragma GCC diagnostic pop
 #endif
 
@@ -43,7 +46,10 @@ inline constexpr int kAddRefSlot = 0;
 inline constexpr int kReleaseSlot = 1;
 inline constexpr int kQueryInterfaceSlot = 2;
 
-// A reference to a callback object, whichever interface it implements.
+// A handle on a callback object, whichever interface it implements. It is a
+// plain pointer: it owns no reference, and copying or destroying it neither
+// calls AddRef nor Release. Whoever asked for the object (or called AddRef)
+// owns that reference and must call Release on exactly one copy.
 class CallbackObject {
  public:
   explicit CallbackObject(void* object = nullptr) : object_(object) {}

@@ -1,14 +1,10 @@
 #include "hostsim/units.h"
 
+#include "common/ascii_case.h"
+
 namespace hostsim {
 
-std::string FoldCase(const std::string& text) {
-  std::string folded = text;
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
+using vellomar::FoldAscii;
 
 UnitsTable::UnitsTable() {
   static const struct {
@@ -24,7 +20,7 @@ UnitsTable::UnitsTable() {
 }
 
 bool UnitsTable::Find(const std::string& name, int32_t* code) const {
-  auto it = codes_.find(FoldCase(name));
+  auto it = codes_.find(FoldAscii(name));
   if (it == codes_.end()) return false;
   *code = it->second;
   return true;
@@ -36,6 +32,6 @@ std::string UnitsTable::Names() const {
   return names;
 }
 
-void UnitsTable::Set(const std::string& name, int32_t code) { codes_[FoldCase(name)] = code; }
+void UnitsTable::Set(const std::string& name, int32_t code) { codes_[FoldAscii(name)] = code; }
 
 }  // namespace hostsim

@@ -32,9 +32,6 @@ class UnitsTable {
   std::map<std::string, int32_t> codes_;  // keys folded to lower case
 };
 
-// Lower-cases ASCII letters only, as host and module compare names.
-std::string FoldCase(const std::string& text);
-
 }  // namespace hostsim
 
 #endif  // VELLOMAR_HOSTSIM_UNITS_H_

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "hostsim/host.h"
+#include "hostsim/session.h"
 #include "runner/dump.h"
 #include "runner/diagnostics.h"
 #include "runner/engine.h"
@@ -173,28 +173,30 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
     }
   }
 
-  hostsim::Host host;
+  hostsim::Session session;
   const std::string module = options.module.empty() ? default_module : options.module;
-  if (!host.Load(module, &problem)) {
+  if (!session.Load(module, &problem)) {
     err << "vellomar-run: " << problem << '\n';
     return 1;
   }
-  host.FillPanels();
-  host.Start();
+  // A module that registered nothing leaves the gauges' C: values to the
+  // simulator state, which reads 0 with a warning.
+  std::string not_started;
+  session.Start(0, &not_started);
   Diagnostics diagnostics(&err);
   SimState sim;
   {
-    Engine engine(&host, &sim, &diagnostics);
+    Engine engine(&session.host(), &sim, &diagnostics);
     // Stops the module however this block is left; declared after the
     // engine so that the texts it handed over outlive the stop.
     struct StopAtExit {
       Engine* engine;
-      hostsim::Host* host;
+      hostsim::Session* session;
       ~StopAtExit() {
         engine->ReleaseGauges();
-        host->Stop();
+        session->Stop();
       }
-    } stop_at_exit{&engine, &host};
+    } stop_at_exit{&engine, &session};
     // Every source loads before anything runs: one that does not load runs
     // nothing at all.
     std::vector<Loaded> loaded;
@@ -227,9 +229,9 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
       }
     }
     out.flush();
-    if (all_loaded && options.dump) DumpStorage(host, out);
+    if (all_loaded && options.dump) DumpStorage(session, out);
   }  // Texts the engine handed to the module live until after the stop.
-  host.Unload();
+  session.Unload();
   out.flush();
   const bool failed =
       diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);

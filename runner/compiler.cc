@@ -2,13 +2,12 @@
 
 #include <utility>
 
-#include "hostsim/units.h"
+#include "common/ascii_case.h"
+#include "hostsim/session.h"
 
 namespace runner {
 
 namespace {
-
-constexpr char kModuleCallbackName[] = "VELLOMAR";
 
 std::string Trim(std::string_view text) {
   size_t begin = 0;
@@ -231,7 +230,7 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
         binding->unit = &NumberUnit();
         binding->text = false;
       }
-      auto& slot = (*target_->locals)[hostsim::FoldCase(name)];
+      auto& slot = (*target_->locals)[vellomar::FoldAscii(name)];
       if (!slot) {
         slot = std::make_unique<NumberVariable>();
         slot->name = "L:" + name;
@@ -241,7 +240,7 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
       return true;
     }
     case 'G': {
-      const std::string folded = hostsim::FoldCase(name);
+      const std::string folded = vellomar::FoldAscii(name);
       if (folded.size() != 4 || folded.compare(0, 3, "var") != 0 || folded[3] < '1' ||
           folded[3] > '9') {
         return Error(token, "unknown gauge variable 'G:" + name + "': only G:Var1 to G:Var9 exist");
@@ -314,7 +313,7 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
           return true;
       }
       if (token.write) {
-        binding->keep_text = hostsim::FoldCase(callback) == hostsim::FoldCase(kModuleCallbackName) &&
+        binding->keep_text = vellomar::FoldAscii(callback) == vellomar::FoldAscii(hostsim::kCallbackName) &&
                              (binding->property.id == target_->creation_ids[0] ||
                               binding->property.id == target_->creation_ids[1]);
       } else if (!has_unit) {

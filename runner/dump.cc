@@ -16,8 +16,8 @@ std::string SlotText(const char* slot) {
       slot, end != nullptr ? static_cast<const char*>(end) : slot + VELLOMAR_TEXT_SLOT_SIZE - 1);
 }
 
-void DumpArrays(const hostsim::Host& host, std::ostream& out) {
-  for (auto* array = static_cast<const ArrayRecord*>(host.exports().get_first_array());
+void DumpArrays(const hostsim::Session& session, std::ostream& out) {
+  for (auto* array = static_cast<const ArrayRecord*>(session.exports().get_first_array());
        array != nullptr; array = array->next) {
     const bool strings = array->strings != nullptr;
     out << "array '" << (array->name != nullptr ? array->name : "")
@@ -35,15 +35,13 @@ void DumpArrays(const hostsim::Host& host, std::ostream& out) {
   }
 }
 
-void DumpUserVariables(const hostsim::Host& host, std::ostream& out) {
-  const hostsim::PanelObject panel = host.Registered("VELLOMAR");
-  if (!panel) return;
-  hostsim::AircraftObject aircraft(panel.CreateAircraftCCallback(0));
-  if (!aircraft) return;
-  hostsim::GaugeObject gauge(aircraft.CreateGaugeCCallback());
-  const int32_t first = host.exports().get_first_user_var();
-  const int32_t end = host.exports().get_max_vars();
-  for (int32_t id = first; gauge && id < end; ++id) {
+void DumpUserVariables(const hostsim::Session& session, std::ostream& out) {
+  const hostsim::PanelObject& panel = session.panel();
+  const hostsim::GaugeObject& gauge = session.gauge();
+  if (!panel || !gauge) return;
+  const int32_t first = session.exports().get_first_user_var();
+  const int32_t end = session.exports().get_max_vars();
+  for (int32_t id = first; id < end; ++id) {
     const char* keyword = nullptr;
     const char* value = nullptr;
     if (!panel.ConvertPropertyToString(id, &keyword) || keyword == nullptr) continue;
@@ -51,15 +49,13 @@ void DumpUserVariables(const hostsim::Host& host, std::ostream& out) {
     out << "user variable " << id << " '" << SlotText(keyword) << "' = '" << SlotText(value)
         << "'\n";
   }
-  if (gauge) gauge.Release();
-  aircraft.Release();
 }
 
 }  // namespace
 
-void DumpStorage(const hostsim::Host& host, std::ostream& out) {
-  DumpArrays(host, out);
-  DumpUserVariables(host, out);
+void DumpStorage(const hostsim::Session& session, std::ostream& out) {
+  DumpArrays(session, out);
+  DumpUserVariables(session, out);
 }
 
 }  // namespace runner

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "hostsim/gauge.h"
+#include "hostsim/session.h"
 #include "runner/compiler.h"
 #include "runner/interpreter.h"
 #include "runner/lexer.h"
@@ -14,8 +15,6 @@
 namespace runner {
 
 namespace {
-
-constexpr char kModuleCallbackName[] = "VELLOMAR";
 
 struct GaugeState {
   std::string name;
@@ -74,7 +73,7 @@ Engine::Engine(const hostsim::Host* host, SimState* sim, Diagnostics* diagnostic
   state_->diagnostics = diagnostics;
   if (host != nullptr) {
     // The module keeps the text written to these two as the array's name.
-    const hostsim::PanelObject panel = host->Registered(kModuleCallbackName);
+    const hostsim::PanelObject panel = host->Registered(hostsim::kCallbackName);
     if (panel) {
       panel.ConvertStringToProperty("CreateNumberArray", &state_->creation_ids[0]);
       panel.ConvertStringToProperty("CreateStringArray", &state_->creation_ids[1]);

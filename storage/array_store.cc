@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "host/panel_services.h"
 #include "storage/allocation.h"
 #include "storage/property_catalogue.h"
 #include "storage/record_index.h"
@@ -65,22 +64,23 @@ char* TextSlot(const ArrayRecord* array, int32_t index) {
 
 }  // namespace
 
-bool CreateOrSelectArray(ArrayKind kind, const char* name) {
+NamedArray SelectArrayNamed(const char* name) {
   if (g_storage.pending_size == 0 || name == nullptr || *name == '\0') {
     g_storage.active_token = 0;
-    return false;
+    return NamedArray::kRefused;
   }
   // Names are matched by the address of the text, whatever the kind, so at
   // most one array has a given name and the index finds the one a walk would.
+  auto* existing = static_cast<ArrayRecord*>(g_storage.array_by_name.Find(
+      NameHash(name),
+      [name](const void* array) { return static_cast<const ArrayRecord*>(array)->name == name; }));
+  if (existing == nullptr) return NamedArray::kAbsent;
+  MakeActive(existing);
+  return NamedArray::kSelected;
+}
+
+bool CreateArray(ArrayKind kind, const char* name, int32_t number_units_code) {
   const uint32_t name_hash = NameHash(name);
-  auto* existing =
-      static_cast<ArrayRecord*>(g_storage.array_by_name.Find(name_hash, [name](const void* array) {
-        return static_cast<const ArrayRecord*>(array)->name == name;
-      }));
-  if (existing != nullptr) {
-    MakeActive(existing);
-    return true;
-  }
   const std::size_t count = g_storage.array_by_token.size();
   if (count >= std::numeric_limits<uint32_t>::max()) return false;
 
@@ -102,7 +102,7 @@ bool CreateOrSelectArray(ArrayKind kind, const char* name) {
   }
   if (kind == ArrayKind::kNumber) {
     record->numbers = static_cast<double*>(buffer);
-    record->units_code = HostUnitsCodeForNumber();
+    record->units_code = number_units_code;
   } else {
     record->strings = static_cast<char*>(buffer);
     record->units_code = kTextUnitsCode;

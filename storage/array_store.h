@@ -4,7 +4,11 @@
 // Arrays live in a singly linked list of ArrayRecords in creation order, which
 // other modules walk through GetFirstArray; nothing is removed, renamed or
 // resized before stop. An array is found by its token; the active token, the
-// read index, the write index and the pending size live in g_storage.
+// read index, the write index and the pending size live in g_storage and are
+// read and set only through the functions below.
+//
+// The storage knows nothing of the host: the units code a new number array
+// records is handed in by the caller.
 //
 // Failing operations never write their out-parameters and leave the storage
 // unchanged, except that a creation refused for its size or name also clears
@@ -15,21 +19,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "storage/storage_state.h"
 #include "vellomar.h"
 
 namespace vellomar {
-
-#if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(sizeof(ArrayRecord) == 32, "ArrayRecord is 32 bytes on 32-bit hosts");
-static_assert(offsetof(ArrayRecord, next) == 0, "next at 0");
-static_assert(offsetof(ArrayRecord, name) == 4, "name at 4");
-static_assert(offsetof(ArrayRecord, strings) == 8, "strings at 8");
-static_assert(offsetof(ArrayRecord, token) == 12, "token at 12");
-static_assert(offsetof(ArrayRecord, numbers) == 16, "numbers at 16");
-static_assert(offsetof(ArrayRecord, units_code) == 20, "units code at 20");
-static_assert(offsetof(ArrayRecord, size) == 24, "size at 24");
-static_assert(offsetof(ArrayRecord, reserved) == 28, "reserved at 28");
-#endif
 
 enum class ArrayKind { kNumber, kString };
 
@@ -37,12 +30,23 @@ inline constexpr int32_t kMaxArraySize = 1000;
 // Size given to an array created while the pending size is outside 1..1000.
 inline constexpr int32_t kFallbackArraySize = 20;
 
-// Selects the array first created from this very `name` pointer (whatever its
-// kind), or appends a new zero-filled array of `kind` named by that pointer;
-// either way it becomes active. The name is the host's text and must stay
-// alive until stop. Fails, clearing the active token, when the pending size is
-// 0 or the name is null or empty; fails, changing nothing, when memory runs out.
-bool CreateOrSelectArray(ArrayKind kind, const char* name);
+// What SelectArrayNamed found.
+enum class NamedArray {
+  kRefused,   // pending size 0, or the name null or empty: the active token is cleared
+  kSelected,  // an array was first created from this very name: it is active now
+  kAbsent,    // no array has the name: nothing changed
+};
+
+// Makes active the array first created from this very `name` pointer, whatever
+// its kind. Names are matched by address, not by their characters.
+NamedArray SelectArrayNamed(const char* name);
+
+// Appends a new zero-filled array of `kind`, named by the `name` pointer, and
+// makes it active. The name is the host's text and must stay alive until stop.
+// A number array records `number_units_code`; a string array records
+// kTextUnitsCode. Fails, changing nothing, when memory runs out.
+// REQUIRES: SelectArrayNamed(name) returned kAbsent, with nothing changed since.
+bool CreateArray(ArrayKind kind, const char* name, int32_t number_units_code);
 
 // The array with `token`, or null (always null for 0).
 ArrayRecord* FindArray(uint32_t token);
@@ -61,6 +65,16 @@ bool WriteText(const char* value);
 bool ActiveSize(int32_t* size);
 // The host's own text that created the active array.
 bool ActiveName(const char** name);
+
+// The cursor values. Setting one never fails and checks nothing: indices and
+// tokens are checked only when an element is touched.
+inline uint32_t ActiveToken() { return g_storage.active_token; }
+inline int32_t ReadIndex() { return g_storage.read_index; }
+inline int32_t WriteIndex() { return g_storage.write_index; }
+inline void SetActiveToken(uint32_t token) { g_storage.active_token = token; }
+inline void SetReadIndex(int32_t index) { g_storage.read_index = index; }
+inline void SetWriteIndex(int32_t index) { g_storage.write_index = index; }
+inline void SetPendingSize(int32_t size) { g_storage.pending_size = size; }
 
 // Frees every array and its buffer. The cursor values are kept.
 void ReleaseArrays();

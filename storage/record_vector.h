@@ -34,8 +34,6 @@ class RecordVector {
   void Clear();
 
   std::size_t size() const { return size_; }
-  // Bytes of the table, for reports of memory use.
-  std::size_t table_bytes() const { return capacity_ * sizeof(void*); }
 
  private:
   static constexpr std::size_t kInitialCapacity = 16;

@@ -2,14 +2,13 @@
 
 #include <cstring>
 
+#include "common/ascii_case.h"
+
 namespace vellomar {
 
 namespace {
 
-unsigned char Fold(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
-}
+unsigned char Fold(char c) { return static_cast<unsigned char>(FoldAscii(c)); }
 
 }  // namespace
 

@@ -14,7 +14,6 @@
 namespace vellomar {
 
 inline constexpr std::size_t kTextSlotSize = VELLOMAR_TEXT_SLOT_SIZE;
-inline constexpr std::size_t kMaxTextLength = kTextSlotSize - 1;
 
 // True when `a` and `b` hold the same characters, ignoring the case of ASCII
 // letters. Neither may be null.

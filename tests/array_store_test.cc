@@ -1,10 +1,12 @@
+#include "storage/array_store.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
+#include "callbacks/property_dispatch.h"
 #include "host/panel_services.h"
-#include "storage/array_store.h"
 #include "tests/storage_fixture.h"
 
 namespace vellomar::testing {
@@ -30,8 +32,8 @@ TEST_F(ArrayStoreTest, PendingSizeDecidesTheSize) {
     bool created;
     int32_t size;
   } cases[] = {
-      {5, true, 5},     {1, true, 1},       {1000, true, 1000}, {1001, true, 20},
-      {-3, true, 20},   {INT32_MIN, true, 20}, {INT32_MAX, true, 20}, {0, false, 0},
+      {5, true, 5},   {1, true, 1},          {1000, true, 1000},    {1001, true, 20},
+      {-3, true, 20}, {INT32_MIN, true, 20}, {INT32_MAX, true, 20}, {0, false, 0},
   };
   for (const auto& c : cases) {
     for (ArrayKind kind : {ArrayKind::kNumber, ArrayKind::kString}) {
@@ -119,7 +121,8 @@ TEST_F(ArrayStoreTest, TokensAreNonzeroUniqueAndFixed) {
   const ArrayRecord* first = g_storage.array_head;
   EXPECT_EQ(FindArray(first->token), first);
   if (sizeof(void*) == 4) {
-    EXPECT_EQ(first->token, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&g_storage.array_head)));
+    EXPECT_EQ(first->token,
+              static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&g_storage.array_head)));
     EXPECT_EQ(first->next->token, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(first)));
   }
   EXPECT_EQ(FindArray(0), nullptr);
@@ -137,8 +140,9 @@ TEST_F(ArrayStoreTest, ElementAccessChecksArrayIndexAndKind) {
     bool number_ok;
     bool text_ok;
   } cases[] = {
-      {numbers, 0, true, false}, {numbers, 3, true, false}, {numbers, 4, false, false},
-      {numbers, -1, false, false}, {strings, 3, false, true}, {strings, 4, false, false},
+      {numbers, 0, true, false},   {numbers, 3, true, false},
+      {numbers, 4, false, false},  {numbers, -1, false, false},
+      {strings, 3, false, true},   {strings, 4, false, false},
       {strings, -1, false, false}, {strings, INT32_MIN, false, false},
       {0, 0, false, false},        {numbers + strings + 999, 0, false, false},
   };
@@ -191,20 +195,24 @@ TEST_F(ArrayStoreTest, UnknownActiveTokenFailsSizeAndName) {
   EXPECT_STREQ(name, "unchanged");
 }
 
+// The host's get_units_enum, with the host's calling convention, counting calls.
+int g_units_calls = 0;
+std::string g_units_asked;
+int32_t VELLOMAR_STDCALL CountingUnitsEnum(const char* unit) {
+  ++g_units_calls;
+  g_units_asked = unit;
+  return 777;
+}
+
 TEST_F(ArrayStoreTest, UnitsCodeComesFromTheHostOrIsMinusOneWithoutIt) {
   ASSERT_TRUE(Create(ArrayKind::kNumber, 1));
   EXPECT_EQ(Active()->units_code, -1) << "no panel-services table known";
 
-  static int calls;
-  static std::string asked;
+  int& calls = g_units_calls;
+  std::string& asked = g_units_asked;
   calls = 0;
   PanelServiceEntry table[kPanelServiceEntryCount] = {};
-  table[kGetUnitsEnumEntry] = reinterpret_cast<PanelServiceEntry>(
-      +[](const char* unit) -> int32_t {
-        ++calls;
-        asked = unit;
-        return 777;
-      });
+  table[kGetUnitsEnumEntry] = reinterpret_cast<PanelServiceEntry>(&CountingUnitsEnum);
   ImportTable.panels.pointer = table;
   ASSERT_TRUE(Create(ArrayKind::kNumber, 1));
   EXPECT_EQ(Active()->units_code, 777);

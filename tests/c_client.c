@@ -4,13 +4,8 @@
 #include <stddef.h>
 #include <stdio.h>
 
+/* On a 32-bit build the header checks ArrayRecord's layout itself, here as C11. */
 #include "vellomar.h"
-
-#if UINTPTR_MAX == 0xFFFFFFFFu
-_Static_assert(sizeof(ArrayRecord) == 32, "ArrayRecord is 32 bytes on 32-bit hosts");
-_Static_assert(offsetof(ArrayRecord, token) == 12, "token at 12");
-_Static_assert(offsetof(ArrayRecord, reserved) == 28, "reserved at 28");
-#endif
 
 int main(void) {
   VellomarGetMaxVarsFn max_vars = GetMaxVars;

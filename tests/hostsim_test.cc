@@ -19,10 +19,10 @@ class HostsimTest : public LoadedModuleTest {
   void StartModule() {
     host_.FillPanels();
     host_.Start();
-    ASSERT_TRUE(host_.Registered("VELLOMAR"));
+    ASSERT_TRUE(host_.Registered(kCallbackName));
   }
   void TearDown() override {
-    if (host_.Registered("VELLOMAR")) host_.Stop();
+    if (host_.Registered(kCallbackName)) host_.Stop();
     LoadedModuleTest::TearDown();
   }
 };
@@ -49,8 +49,8 @@ TEST_F(HostsimTest, NumberArraysCarryTheHostsCodeForNumber) {
   hostsim::Gauge gauge(&host_, 1);
   hostsim::Property size;
   hostsim::Property create;
-  ASSERT_EQ(gauge.Resolve("VELLOMAR", "SetArraySize", &size), hostsim::Resolution::kResolved);
-  ASSERT_EQ(gauge.Resolve("VELLOMAR", "CreateNumberArray", &create),
+  ASSERT_EQ(gauge.Resolve(kCallbackName, "SetArraySize", &size), hostsim::Resolution::kResolved);
+  ASSERT_EQ(gauge.Resolve(kCallbackName, "CreateNumberArray", &create),
             hostsim::Resolution::kResolved);
   ASSERT_TRUE(size.gauge.SetNumber(size.id, 2));
   ASSERT_TRUE(create.gauge.SetText(create.id, "N"));
@@ -69,12 +69,12 @@ TEST_F(HostsimTest, GaugeResolvesThroughTheRegistryInAnyCase) {
     hostsim::Resolution resolution;
     int32_t id;
   } cases[] = {
-      {"VELLOMAR", "GetArraySize", hostsim::Resolution::kResolved, 11},
+      {kCallbackName, "GetArraySize", hostsim::Resolution::kResolved, 11},
       {"vellomar", "getarraysize", hostsim::Resolution::kResolved, 11},
       {"Vellomar", "Fuel", hostsim::Resolution::kResolved, 15},
-      {"VELLOMAR", "fuel", hostsim::Resolution::kResolved, 15},
+      {kCallbackName, "fuel", hostsim::Resolution::kResolved, 15},
       {"NOBODY", "Fuel", hostsim::Resolution::kNoCallback, -7},
-      {"VELLOMAR", too_long.c_str(), hostsim::Resolution::kUnknownKeyword, -7},
+      {kCallbackName, too_long.c_str(), hostsim::Resolution::kUnknownKeyword, -7},
   };
   for (const auto& c : cases) {
     hostsim::Property property;
@@ -90,7 +90,7 @@ TEST_F(HostsimTest, GaugeHoldsOneReferenceOnItsCallbacksUntilItGoes) {
   auto gauge = std::make_unique<hostsim::Gauge>(&host_, 4);
   hostsim::Property first;
   hostsim::Property second;
-  ASSERT_EQ(gauge->Resolve("VELLOMAR", "GetReadIndex", &first), hostsim::Resolution::kResolved);
+  ASSERT_EQ(gauge->Resolve(kCallbackName, "GetReadIndex", &first), hostsim::Resolution::kResolved);
   ASSERT_EQ(gauge->Resolve("vellomar", "GetWriteIndex", &second), hostsim::Resolution::kResolved);
   EXPECT_EQ(first.gauge.get(), second.gauge.get()) << "one gauge callback per callback name";
   EXPECT_EQ(first.gauge.AddRef(), 2u) << "the gauge holds the only reference";

@@ -16,8 +16,7 @@ class LifecycleTest : public LoadedModuleTest {
  protected:
   // Creates one array of 2 elements per name through `gauge`.
   static void CreateArrays(hostsim::PanelObject panel, hostsim::GaugeObject gauge,
-                           const char* creation_keyword,
-                           std::initializer_list<const char*> names) {
+                           const char* creation_keyword, std::initializer_list<const char*> names) {
     int32_t size = 0, create = 0;
     ASSERT_TRUE(panel.ConvertStringToProperty("SetArraySize", &size));
     ASSERT_TRUE(panel.ConvertStringToProperty(creation_keyword, &create));
@@ -63,7 +62,7 @@ TEST_F(LifecycleTest, StartRegistersOneCallbackHeldOnlyByTheHost) {
   EXPECT_EQ(import_table().panels.table, host_.service_table()) << "Panels copied over";
   ASSERT_EQ(host_.registration_calls().size(), 1u);
   EXPECT_EQ(host_.registration_calls()[0].name, "VELLOMAR");
-  hostsim::PanelObject panel = host_.Registered("VELLOMAR");
+  hostsim::PanelObject panel = host_.Registered(kCallbackName);
   ASSERT_TRUE(panel);
   // The host's reference is the only one: one more makes 2, dropping it 1.
   EXPECT_EQ(panel.AddRef(), 2u);
@@ -80,7 +79,7 @@ TEST_F(LifecycleTest, StartRegistersOneCallbackHeldOnlyByTheHost) {
 TEST_F(LifecycleTest, StopWithoutTableCallsNothingButFreesStorage) {
   host_.FillPanels();
   host_.Start();
-  hostsim::PanelObject panel = host_.Registered("VELLOMAR");
+  hostsim::PanelObject panel = host_.Registered(kCallbackName);
   hostsim::GaugeObject gauge = NewGauge(panel);
   CreateArrays(panel, gauge, "CreateStringArray", {"A"});
   ASSERT_NE(exports().get_first_array(), nullptr);
@@ -106,7 +105,7 @@ TEST_F(LifecycleTest, RestartBeginsWithEmptyStorageAndTheOldCursors) {
   host_.FillPanels();
   for (int run = 0; run < 2; ++run) {
     host_.Start();
-    hostsim::PanelObject panel = host_.Registered("VELLOMAR");
+    hostsim::PanelObject panel = host_.Registered(kCallbackName);
     ASSERT_TRUE(panel);
     hostsim::GaugeObject gauge = NewGauge(panel);
     int32_t id = 0;
@@ -129,7 +128,7 @@ TEST_F(LifecycleTest, TokensFollowTheLinkRuleAndSurviveRestarts) {
   uint32_t first_token = 0;
   for (int run = 0; run < 3; ++run) {
     host_.Start();
-    hostsim::PanelObject panel = host_.Registered("VELLOMAR");
+    hostsim::PanelObject panel = host_.Registered(kCallbackName);
     hostsim::GaugeObject gauge = NewGauge(panel);
     CreateArrays(panel, gauge, "CreateNumberArray", {"A", "B", "C"});
 

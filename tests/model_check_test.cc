@@ -17,13 +17,13 @@ constexpr uint64_t kSequences = 60;
 constexpr int kStepsPerSequence = 400;
 
 TEST(ModelCheckTest, RandomSequencesAgreeWithTheModel) {
-  hostsim::Host host;
+  hostsim::Session session;
   std::string error;
-  ASSERT_TRUE(host.Load(ModulePath(), &error)) << error;
+  ASSERT_TRUE(session.Load(ModulePath(), &error)) << error;
   size_t operations = 0;
   for (uint64_t seed = 1; seed <= kSequences; ++seed) {
     model::OperationGenerator generator;  // keeps the texts alive past Finish
-    model::CheckedModule module(&host);
+    model::CheckedModule module(&session);
     model::RandomChoices choices(seed);
     ASSERT_TRUE(module.Begin()) << "seed " << seed << ": " << module.failure();
     for (int step = 0; step < kStepsPerSequence; ++step) {

@@ -41,9 +41,8 @@ TEST_F(InspectionTest, WalkFromFirstUserVarToMaxVarsSeesEveryVariable) {
     seen.push_back(keyword);
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"Fuel", "Oil", "Gear"}));
-  host_.Stop();
+  session_.Stop();
   EXPECT_EQ(exports().get_max_vars(), 18);
-  panel_ = hostsim::PanelObject();  // stopped already
 }
 
 TEST_F(InspectionTest, ArrayRecordsInCreationOrder) {

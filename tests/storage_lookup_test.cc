@@ -3,12 +3,13 @@
 // after stop and a new start, and when memory runs out part-way.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "callbacks/property_dispatch.h"
+#include "common/ascii_case.h"
 #include "storage/array_store.h"
 #include "storage/storage_state.h"
 #include "storage/user_variables.h"
@@ -44,12 +45,6 @@ std::size_t VariableCount() {
   std::size_t count = 0;
   for (const UserVariable* v = g_storage.user_head; v != nullptr; v = v->next) ++count;
   return count;
-}
-
-std::string Upper(const char* text) {
-  std::string upper = text;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
 }
 
 class StorageLookupTest : public StorageTest {
@@ -106,7 +101,7 @@ class StorageLookupTest : public StorageTest {
     for (const UserVariable* variable = g_storage.user_head; variable != nullptr;
          variable = variable->next) {
       int32_t id = -1;
-      ASSERT_TRUE(Resolve(Upper(variable->name).c_str(), &id)) << when;
+      ASSERT_TRUE(Resolve(FoldAscii(variable->name).c_str(), &id)) << when;
       ASSERT_EQ(id, variable->id) << when << ": " << variable->name;
     }
     ASSERT_EQ(g_storage.max_vars, max_vars) << when << ": resolving created a variable";

@@ -10,6 +10,7 @@
 // nothing, and the count is taken with no host or harness alive: the only
 // bytes that can differ are the module's.
 #include <gtest/gtest.h>
+#include <sanitizer/lsan_interface.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -17,12 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "hostsim/host.h"
 #include "hostsim/module_library.h"
+#include "hostsim/session.h"
 #include "tests/model/checked_module.h"
 #include "tests/module_fixture.h"
-
-#include <sanitizer/lsan_interface.h>
 
 // From the sanitizer allocator's interface (not among gcc's installed headers).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
@@ -66,10 +65,10 @@ TEST_F(StressTest, FullStorageUnderAMillionCheckedOperations) {
   values.push_back(std::string(260, 'x'));
   const size_t baseline = HeapInUse();
   {
-    hostsim::Host host;
+    hostsim::Session session;
     std::string error;
-    ASSERT_TRUE(host.Load(ModulePath(), &error)) << error;
-    model::CheckedModule module(&host);
+    ASSERT_TRUE(session.Load(ModulePath(), &error)) << error;
+    model::CheckedModule module(&session);
     ASSERT_TRUE(module.Begin()) << module.failure();
     ASSERT_TRUE(module.SetNumber(0, 10, kElements));
     for (int i = 0; i < kArrays; ++i) {
@@ -143,15 +142,12 @@ TEST_F(StressTest, StartStopCyclesGiveBackEveryByte) {
   const size_t baseline = HeapInUse();
   for (int cycle = 0; cycle < kCycles; ++cycle) {
     {
-      hostsim::Host host;
+      hostsim::Session session;
       std::string error;
-      ASSERT_TRUE(host.Load(ModulePath(), &error)) << error;
-      host.FillPanels();
-      host.Start();
-      hostsim::PanelObject panel = host.Registered("VELLOMAR");
-      ASSERT_TRUE(panel);
-      hostsim::GaugeObject gauge = NewGauge(panel, static_cast<uint32_t>(cycle));
-      ASSERT_TRUE(gauge);
+      ASSERT_TRUE(session.Load(ModulePath(), &error)) << error;
+      ASSERT_TRUE(session.Start(static_cast<uint32_t>(cycle), &error)) << error;
+      const hostsim::PanelObject& panel = session.panel();
+      const hostsim::GaugeObject& gauge = session.gauge();
       int32_t fuel = -1;
       int32_t wind = -1;
       ASSERT_TRUE(panel.ConvertStringToProperty("Fuel", &fuel));
@@ -162,9 +158,8 @@ TEST_F(StressTest, StartStopCyclesGiveBackEveryByte) {
       ASSERT_TRUE(gauge.SetNumber(9, 2.5));
       ASSERT_TRUE(gauge.SetText(7, kTexts));
       ASSERT_TRUE(gauge.SetText(14, "element"));
-      gauge.Release();
-      host.Stop();
-      ASSERT_EQ(host.registration_count(), 0u);
+      session.Stop();
+      ASSERT_EQ(session.host().registration_count(), 0u);
     }
     ASSERT_EQ(HeapInUse(), baseline) << "after cycle " << cycle;
   }

@@ -1,9 +1,10 @@
+#include "storage/user_variables.h"
+
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 
-#include "storage/user_variables.h"
+#include "common/ascii_case.h"
 #include "tests/storage_fixture.h"
 
 namespace vellomar::testing {
@@ -13,11 +14,10 @@ using UserVariablesTest = StorageTest;
 
 TEST_F(UserVariablesTest, TableKeywordsResolveInAnyCaseWithoutCreatingVariables) {
   for (uint32_t i = 0; i < kPropertyCount; ++i) {
-    std::string upper = kPropertyTable[i].keyword;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string folded = FoldAscii(kPropertyTable[i].keyword);
     int32_t id = -1;
-    ASSERT_TRUE(Resolve(upper.c_str(), &id)) << upper;
-    EXPECT_EQ(id, static_cast<int32_t>(i)) << upper;
+    ASSERT_TRUE(Resolve(folded.c_str(), &id)) << folded;
+    EXPECT_EQ(id, static_cast<int32_t>(i)) << folded;
   }
   EXPECT_EQ(g_storage.user_head, nullptr);
   EXPECT_EQ(g_storage.max_vars, 0);
@@ -90,10 +90,10 @@ TEST_F(UserVariablesTest, IdsMapBackToKeywordsAndUnits) {
     const char* keyword;
     int32_t units;
   } cases[] = {
-      {0, true, "SetActiveArray", 50},  {7, true, "CreateStringArray", -2},
-      {11, true, "GetArraySize", 50},   {14, true, "SetStringValue", -2},
-      {15, true, "Fuel", -2},           {16, false, nullptr, 0},
-      {-1, false, nullptr, 0},          {INT32_MIN, false, nullptr, 0},
+      {0, true, "SetActiveArray", 50}, {7, true, "CreateStringArray", -2},
+      {11, true, "GetArraySize", 50},  {14, true, "SetStringValue", -2},
+      {15, true, "Fuel", -2},          {16, false, nullptr, 0},
+      {-1, false, nullptr, 0},         {INT32_MIN, false, nullptr, 0},
   };
   for (const auto& c : cases) {
     const char* keyword = "unchanged";

@@ -52,8 +52,10 @@ std::string IdClass(int32_t id) {
 
 }  // namespace
 
-CheckedModule::CheckedModule(hostsim::Host* host)
-    : host_(host), calls_before_(host->registration_calls().size()) {}
+CheckedModule::CheckedModule(hostsim::Session* session)
+    : session_(session),
+      host_(&session->host()),
+      calls_before_(session->host().registration_calls().size()) {}
 
 bool CheckedModule::Fail(const std::string& what) {
   if (failure_.empty()) failure_ = what;
@@ -169,7 +171,7 @@ bool CheckedModule::Start(bool through_linkage) {
 }
 
 bool CheckedModule::AdoptNewPanel(int object) {
-  void* registered = host_->Registered("VELLOMAR").get();
+  void* registered = session_->RegisteredPanel().get();
   if (registered == nullptr) return Fail("DLLStart registered nothing");
   for (const auto& [other, pointer] : objects_) {
     if (pointer == registered && model_.alive(other)) {
@@ -219,11 +221,11 @@ bool CheckedModule::SetHostNumberCode(int32_t code) {
 
 bool CheckedModule::TakeRegisteredPanel() {
   if (model_.registrations() == 0) {
-    if (host_->Registered("VELLOMAR")) return Fail("a registration the model does not hold");
+    if (session_->RegisteredPanel()) return Fail("a registration the model does not hold");
     return true;
   }
   const int object = model_.registered().back();
-  void* registered = host_->Registered("VELLOMAR").get();
+  void* registered = session_->RegisteredPanel().get();
   if (registered != ObjectOf(object)) return Fail("the newest registration is another object");
   const uint32_t count = PanelObject(registered).AddRef();
   if (!ExpectCount("AddRef (panel)", count, model_.AddRef(object))) return false;
@@ -573,7 +575,8 @@ bool CheckedModule::CheckRegistrations() {
                 " times, expected " + std::to_string(model_.registration_calls()));
   }
   if (calls.size() == calls_before_) return true;
-  if (calls.back().name != "VELLOMAR") return Fail("registered under " + calls.back().name);
+  if (calls.back().name != hostsim::kCallbackName)
+    return Fail("registered under " + calls.back().name);
   void* expected = model_.last_registered() >= 0 ? ObjectOf(model_.last_registered()) : nullptr;
   if (calls.back().callback != expected) return Fail("registration call with another object");
   return true;

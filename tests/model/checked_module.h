@@ -17,7 +17,7 @@
 // Texts passed to the module must stay alive while it runs (array names are
 // kept by address): the caller owns them until after Finish().
 //
-// Not thread-safe. One CheckedModule per Host at a time.
+// Not thread-safe. One CheckedModule per Session at a time.
 #ifndef VELLOMAR_TESTS_MODEL_CHECKED_MODULE_H_
 #define VELLOMAR_TESTS_MODEL_CHECKED_MODULE_H_
 
@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "hostsim/host.h"
+#include "hostsim/session.h"
 #include "hostsim/slots.h"
 #include "tests/model/reference_model.h"
 
@@ -36,9 +37,11 @@ namespace vellomar::model {
 
 class CheckedModule {
  public:
-  // `host` has the module loaded and outlives this object. The module must be
-  // stopped with empty storage (freshly loaded, or after a Finish()).
-  explicit CheckedModule(hostsim::Host* host);
+  // `session` has the module loaded, not started through the session, and
+  // outlives this object; the harness makes every start and stop itself, on
+  // the session's host. The module must be stopped with empty storage (freshly
+  // loaded, or after a Finish()).
+  explicit CheckedModule(hostsim::Session* session);
   CheckedModule(const CheckedModule&) = delete;
   CheckedModule& operator=(const CheckedModule&) = delete;
 
@@ -114,7 +117,8 @@ class CheckedModule {
   bool CheckCursors();
   bool CheckRegistrations();
 
-  hostsim::Host* host_;
+  hostsim::Session* session_;
+  hostsim::Host* host_;  // the session's
   size_t calls_before_;  // registration calls the host had received before
   ReferenceModel model_;
   std::map<int, void*> objects_;  // model object number -> module object

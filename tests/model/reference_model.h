@@ -112,7 +112,6 @@ class ReferenceModel {
   uint32_t active_token() const { return active_token_; }
   int32_t read_index() const { return read_index_; }
   int32_t write_index() const { return write_index_; }
-  int32_t pending_size() const { return pending_size_; }
   // Registrations the host holds under VELLOMAR, and calls it has received.
   size_t registrations() const { return registered_.size(); }
   const std::vector<int>& registered() const { return registered_; }

@@ -1,0 +1,28 @@
+// Letter case as the module and its hosts compare names: only the ASCII
+// letters A-Z and a-z have a case; every other byte is itself, with no locale.
+//
+// Header-only and free of any other part of the project, so that the module,
+// the substitute host, the runner, the tests and the benchmark all fold names
+// with this one function.
+#ifndef VELLOMAR_COMMON_ASCII_CASE_H_
+#define VELLOMAR_COMMON_ASCII_CASE_H_
+
+#include <string>
+
+namespace vellomar {
+
+// `c` with an upper-case ASCII letter made lower case.
+constexpr char FoldAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// `text` with every upper-case ASCII letter made lower case. May throw
+// std::bad_alloc: for host-side code only, never for the module's own.
+inline std::string FoldAscii(std::string text) {
+  for (char& c : text) c = FoldAscii(c);
+  return text;
+}
+
+}  // namespace vellomar
+
+#endif  // VELLOMAR_COMMON_ASCII_CASE_H_
