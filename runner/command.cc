@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "hostsim/session.h"
-#include "runner/dump.h"
 #include "runner/diagnostics.h"
+#include "runner/dump.h"
 #include "runner/engine.h"
 #include "runner/number_format.h"
 #include "runner/sim_state.h"
@@ -210,7 +210,8 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
         loaded.back().text_template = engine.CompileTemplate(gauge, texts[i], start, "", false);
         all_loaded = loaded.back().text_template != nullptr;
       } else {
-        all_loaded = engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
+        all_loaded =
+            engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
       }
     }
     for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
@@ -233,8 +234,7 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
   }  // Texts the engine handed to the module live until after the stop.
   session.Unload();
   out.flush();
-  const bool failed =
-      diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);
+  const bool failed = diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);
   return failed ? 1 : 0;
 }
 

@@ -84,9 +84,8 @@ bool Compiler::CheckBlocks(const std::vector<Token>& tokens, size_t begin, size_
     if (token.kind != TokenKind::kWord) continue;
     if (token.opcode == Opcode::kIf || token.opcode == Opcode::kElse) {
       open.push_back(i);
-      if (token.opcode == Opcode::kElse &&
-          (i == begin || tokens[i - 1].kind != TokenKind::kWord ||
-           tokens[i - 1].opcode != Opcode::kEnd)) {
+      if (token.opcode == Opcode::kElse && (i == begin || tokens[i - 1].kind != TokenKind::kWord ||
+                                            tokens[i - 1].opcode != Opcode::kEnd)) {
         Warning(token,
                 "els{ does not follow the } of a block: it runs when the last block closed "
                 "did not run");
@@ -126,8 +125,7 @@ bool Compiler::Compile(const std::vector<Token>& tokens, size_t begin, size_t en
         if (token.index >= kRegisterCount) {
           Warning(token, "register " + std::to_string(token.index) +
                              " does not exist (registers are 0 to 49): " +
-                             (token.opcode == Opcode::kLoad ? "it reads 0"
-                                                            : "nothing is stored"));
+                             (token.opcode == Opcode::kLoad ? "it reads 0" : "nothing is stored"));
         }
         break;
       case TokenKind::kLabel:
@@ -177,8 +175,10 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
   std::vector<std::string> parts = SplitParts(token.text);
   const std::string& head = parts[0];
   if (head.size() < 2 || head[1] != ':') {
-    return Error(token, "expected (X:NAME) or (X:NAME, unit) with X one of A C E G K L M P R, "
-                        "found '" + token.spelling + "'");
+    return Error(token,
+                 "expected (X:NAME) or (X:NAME, unit) with X one of A C E G K L M P R, "
+                 "found '" +
+                     token.spelling + "'");
   }
   char kind = head[0];
   if (kind >= 'a' && kind <= 'z') kind = static_cast<char>(kind - 'a' + 'A');
@@ -275,9 +275,10 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
       std::string property = Trim(std::string_view(name).substr(colon + 1));
       if (callback.empty()) return Error(token, "callback name missing in C:");
       if (property.empty()) return Error(token, "property name missing in C:" + callback + ":");
-      const hostsim::PanelObject panel = target_->host != nullptr && target_->module_gauge != nullptr
-                                             ? target_->host->Registered(callback)
-                                             : hostsim::PanelObject();
+      const hostsim::PanelObject panel =
+          target_->host != nullptr && target_->module_gauge != nullptr
+              ? target_->host->Registered(callback)
+              : hostsim::PanelObject();
       if (!panel) {
         int index = 0;
         std::string plain = property;
@@ -313,9 +314,10 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
           return true;
       }
       if (token.write) {
-        binding->keep_text = vellomar::FoldAscii(callback) == vellomar::FoldAscii(hostsim::kCallbackName) &&
-                             (binding->property.id == target_->creation_ids[0] ||
-                              binding->property.id == target_->creation_ids[1]);
+        binding->keep_text =
+            vellomar::FoldAscii(callback) == vellomar::FoldAscii(hostsim::kCallbackName) &&
+            (binding->property.id == target_->creation_ids[0] ||
+             binding->property.id == target_->creation_ids[1]);
       } else if (!has_unit) {
         // The property's own units decide: a number when the module gives
         // the code the host has for a number unit, a text otherwise.

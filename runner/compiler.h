@@ -37,8 +37,8 @@ struct Registers {
 
 // An L: variable (shared by every gauge) or a G: variable (one gauge's).
 struct NumberVariable {
-  std::string name;   // "L:name" or "G:Var1", as first written
-  double value = 0;   // L: in the base unit of the unit written with
+  std::string name;  // "L:name" or "G:Var1", as first written
+  double value = 0;  // L: in the base unit of the unit written with
   // The unit last written with and the value as written: a read in that same
   // unit gives back exactly what was written.
   const Unit* unit = nullptr;
@@ -57,21 +57,21 @@ struct Binding {
     kNothing,   // reads 0 (or the empty text), writes are dropped
   };
   Kind kind = Kind::kNothing;
-  bool text = false;       // a read pushes a text
-  bool quiet = false;      // kNothing: already reported at load
-  bool keep_text = false;  // kModule: the module keeps a text written here (an array's name)
+  bool text = false;           // a read pushes a text
+  bool quiet = false;          // kNothing: already reported at load
+  bool keep_text = false;      // kModule: the module keeps a text written here (an array's name)
   const Unit* unit = nullptr;  // kSim, kNumber: the unit read or written in (never null)
-  std::string unit_name;   // as written, for the list of unset reads
+  std::string unit_name;       // as written, for the list of unset reads
   SimVariable* sim = nullptr;
   NumberVariable* number = nullptr;
   hostsim::Property property;
-  std::string name;        // kEvent: the event; kResource: the id; else the token for messages
+  std::string name;  // kEvent: the event; kResource: the id; else the token for messages
 };
 
 struct Instruction {
   Opcode op = Opcode::kQuit;
-  int32_t operand = 0;  // register, label, jump target, text or binding index
-  double number = 0;    // kPushNumber
+  int32_t operand = 0;   // register, label, jump target, text or binding index
+  double number = 0;     // kPushNumber
   bool integer = false;  // kPushNumber
 };
 

@@ -130,8 +130,7 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
   options.hash_comments = true;
   options.decode_entities = true;
   if (!Lex(text, start.line, start.column, options, &tokens, &error)) {
-    ReportAt(state_->diagnostics, *info, Severity::kError, error.line, error.column,
-             error.message);
+    ReportAt(state_->diagnostics, *info, Severity::kError, error.line, error.column, error.message);
     return false;
   }
   auto registers = std::make_shared<Registers>();
@@ -141,7 +140,7 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
   for (size_t i = 0; i <= tokens.size(); ++i) {
     if (i > begin &&
         (i == tokens.size() || (depth <= 0 && tokens[i].line > tokens[i - 1].end_line &&
-                                  !tokens[i].after_long_comment))) {
+                                !tokens[i].after_long_comment))) {
       auto script = std::make_unique<Script>();
       script->registers = registers;
       script->info = std::make_shared<SiteInfo>(*info);

@@ -31,9 +31,7 @@ class Interpreter {
   Interpreter(Script* script, Stack* stack, RunContext* context)
       : script_(script), stack_(stack), context_(context) {}
 
-  bool Run() {
-    return script_->token_by_token ? RunTokenByToken() : RunCompiled();
-  }
+  bool Run() { return script_->token_by_token ? RunTokenByToken() : RunCompiled(); }
 
  private:
   // The compiled form: blocks are jumps, and there is no backward jump.
@@ -167,8 +165,8 @@ class Interpreter {
     const Value b = PopTop();
     const Value a = PopNext();
     if (a.is_integer() && b.is_integer()) {
-      Push(Value::Integer(Wrap(integer_op(static_cast<int64_t>(a.number()),
-                                          static_cast<int64_t>(b.number())))));
+      Push(Value::Integer(
+          Wrap(integer_op(static_cast<int64_t>(a.number()), static_cast<int64_t>(b.number())))));
     } else {
       PushNumber(double_op(ToDouble(a), ToDouble(b)));
     }
@@ -454,13 +452,16 @@ void Interpreter::Step(const Instruction& instruction) {
       stack_->last = stack_->Top();
       return;
     case Opcode::kAdd:
-      Arithmetic([](int64_t a, int64_t b) { return a + b; }, [](double a, double b) { return a + b; });
+      Arithmetic([](int64_t a, int64_t b) { return a + b; },
+                 [](double a, double b) { return a + b; });
       return;
     case Opcode::kSubtract:
-      Arithmetic([](int64_t a, int64_t b) { return a - b; }, [](double a, double b) { return a - b; });
+      Arithmetic([](int64_t a, int64_t b) { return a - b; },
+                 [](double a, double b) { return a - b; });
       return;
     case Opcode::kMultiply:
-      Arithmetic([](int64_t a, int64_t b) { return a * b; }, [](double a, double b) { return a * b; });
+      Arithmetic([](int64_t a, int64_t b) { return a * b; },
+                 [](double a, double b) { return a * b; });
       return;
     case Opcode::kDivide: {
       const Value b = PopTop();

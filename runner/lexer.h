@@ -26,13 +26,13 @@ struct Token {
   std::string spelling;                 // the token as it stands (entities decoded)
   int line = 1;                         // where it starts
   int column = 1;
-  int end_line = 1;        // the line of its last character
+  int end_line = 1;                 // the line of its last character
   bool after_long_comment = false;  // a comment over several lines comes just before it
-  double number = 0;       // kNumber
-  bool integer = false;    // kNumber: an integer literal
-  std::string text;        // kText: the characters; kVariable: inside the parentheses, '>' removed
-  bool write = false;      // kVariable: (>...)
-  int index = 0;           // kRegister, kLabel, kGoto: N (at most kMaxIndex)
+  double number = 0;                // kNumber
+  bool integer = false;             // kNumber: an integer literal
+  std::string text;    // kText: the characters; kVariable: inside the parentheses, '>' removed
+  bool write = false;  // kVariable: (>...)
+  int index = 0;       // kRegister, kLabel, kGoto: N (at most kMaxIndex)
 };
 
 // Register, label and goto numbers beyond this read as this.

@@ -86,8 +86,8 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
   Counter counter(text, line, column);
   const auto fail = [&](size_t at, const std::string& message) {
     counter.MoveTo(at);
-    ReportAt(target->diagnostics, *result->info, Severity::kError, counter.line(),
-             counter.column(), message);
+    ReportAt(target->diagnostics, *result->info, Severity::kError, counter.line(), counter.column(),
+             message);
     return false;
   };
   const auto add = [&](Template::PartKind kind, size_t at) -> Template::Part& {

@@ -44,11 +44,11 @@ class Template {
   };
   struct Part {
     PartKind kind = PartKind::kText;
-    std::string text;        // kText
+    std::string text;          // kText
     Script* script = nullptr;  // kScript
-    FormatSpec format;       // kFormat
-    char comparison = '=';   // kLabel: '=', '<', 'l' (<=), '>' or 'g' (>=)
-    double value = 0;        // kLabel
+    FormatSpec format;         // kFormat
+    char comparison = '=';     // kLabel: '=', '<', 'l' (<=), '>' or 'g' (>=)
+    double value = 0;          // kLabel
     int line = 1;
     int column = 1;
   };

@@ -25,9 +25,11 @@ TEST(RunnerErrorsTest, LoadErrorsNameLineAndColumnAndRunNothing) {
       {"1 2 &amp;&amp; bad", "1:16: error: unknown word 'bad'"},
       {"1 '", "1:3: error: text without a closing '"},
       {"1 if{\n2\r\n3 } }", "3:5: error: } without an if{ or els{ to close"},
-      {"\xEF\xBB\xBF" "1\r2 gt", "2:3: error: unknown word 'gt': not a comparison in gauge "
-                             "scripts; write > (a word starting with g is a goto, g and the "
-                             "label's number)"},
+      {"\xEF\xBB\xBF"
+       "1\r2 gt",
+       "2:3: error: unknown word 'gt': not a comparison in gauge "
+       "scripts; write > (a word starting with g is a goto, g and the "
+       "label's number)"},
   };
   for (const ErrorCase& c : cases) {
     const CommandResult result = RunRunner({"-e", "1", "-"}, c.script);

@@ -105,98 +105,98 @@ TEST(RunnerLanguageTest, EdgeCasesOfTheEngine) {
   std::string pops_of_31;
   for (int i = 31; i >= 2; --i) pops_of_31 += std::to_string(i);
   ExpectResults({
-      {"5 2 /", "2.5"},                                                     // 1
-      {"5 0 /", "0"},                                                       // 2
-      {"7 2 div", "3"},                                                     // 3
+      {"5 2 /", "2.5"},  // 1
+      {"5 0 /", "0"},    // 2
+      {"7 2 div", "3"},  // 3
       {"-7 2 div", "-3"},
-      {"5 3 %", "2"},                                                       // 4
+      {"5 3 %", "2"},  // 4
       {"-7 3 %", "-1"},
       {"5 0 %", "0"},
-      {"2.5 near", "3"},                                                    // 5
+      {"2.5 near", "3"},  // 5
       {"-2.5 near", "-3"},
       {"-2.4 near", "-2"},
-      {"-2.7 int", "-2"},                                                   // 6
+      {"-2.7 int", "-2"},  // 6
       {"-2.1 flr", "-3"},
       {"-2.7 ceil", "-2"},
-      {"5 -", "-5"},                                                        // 7
-      {"+", "0"},                                                           // 8
-      {"%(" + CountTo(31) + ")" + Repeat("%!d!", 31), pops_of_31 + "0"},    // 9
-      {"10 20 1 ?", "10"},                                                  // 10
+      {"5 -", "-5"},                                                      // 7
+      {"+", "0"},                                                         // 8
+      {"%(" + CountTo(31) + ")" + Repeat("%!d!", 31), pops_of_31 + "0"},  // 9
+      {"10 20 1 ?", "10"},                                                // 10
       {"10 20 0 ?", "20"},
-      {"10 20 30 3 0 case", "30"},                                          // 11
+      {"10 20 30 3 0 case", "30"},  // 11
       {"10 20 30 3 2 case", "10"},
-      {"10 20 30 3 7 case", "30"},                                          // 12
+      {"10 20 30 3 7 case", "30"},  // 12
       {"10 20 30 3 -1 case", "30"},
-      {"%(1 2 3 2 1 case)%!d!%!d!%!d!", "210"},                             // 13
-      {"0 10 5 rng", "1"},                                                  // 14
+      {"%(1 2 3 2 1 case)%!d!%!d!%!d!", "210"},  // 13
+      {"0 10 5 rng", "1"},                       // 14
       {"0 10 10 rng", "1"},
       {"10 0 5 rng", "0"},
-      {"1 if{ 10 } els{ 20 }", "10"},                                       // 15
+      {"1 if{ 10 } els{ 20 }", "10"},  // 15
       {"0 if{ 10 } els{ 20 }", "20"},
-      {"0 if{ 1 if{ 5 } els{ 6 } } els{ 7 }", "7"},                         // 16
-      {"0.5 if{ 1 } els{ 2 }", "1"},                                        // 17
+      {"0 if{ 1 if{ 5 } els{ 6 } } els{ 7 }", "7"},  // 16
+      {"0.5 if{ 1 } els{ 2 }", "1"},                 // 17
       {"0.5 !", "1"},
-      {"%(0 sp0 :1 l0 ++ s0 5 < if{ g1 } l0)%!d!%!d!", "50"},               // 18
-      {"%(g5 1 :5 2)%!d!%!d!", "20"},                                       // 19
-      {"%(1 2 quit 3)%!d!%!d!%!d!", "210"},                                 // 20
-      {"5 s0 p l0 l0 *", "25"},                                             // 21
+      {"%(0 sp0 :1 l0 ++ s0 5 < if{ g1 } l0)%!d!%!d!", "50"},  // 18
+      {"%(g5 1 :5 2)%!d!%!d!", "20"},                          // 19
+      {"%(1 2 quit 3)%!d!%!d!%!d!", "210"},                    // 20
+      {"5 s0 p l0 l0 *", "25"},                                // 21
       {"5 sp0 l0", "5"},
-      {"3 d *", "9"},                                                       // 22
+      {"3 d *", "9"},  // 22
       {"1 2 r -", "1"},
       {"1 2 p", "1"},
-      {"0x10 010 +", "24"},                                                 // 23
-      {"5 ~", "-6"},                                                        // 25
+      {"0x10 010 +", "24"},  // 23
+      {"5 ~", "-6"},         // 25
       {"1 4 <<", "16"},
       {"-16 2 >>", "-4"},
-      {"6 3 &", "2"},                                                       // 26
+      {"6 3 &", "2"},  // 26
       {"6 3 |", "7"},
       {"6 3 ^", "5"},
-      {"2 3 pow", "8"},                                                     // 27
+      {"2 3 pow", "8"},  // 27
       {"8 2 log", "3"},
       {"100 lg", "2"},
-      {"90 dgrd sin", "1"},                                                 // 28
+      {"90 dgrd sin", "1"},  // 28
       {"1 -1 atg2 rddg", "135"},
-      {"-30 dnor", "330"},                                                  // 29
+      {"-30 dnor", "330"},  // 29
       {"720 dnor", "0"},
       {"-360 dnor", "360"},
-      {"0 d360", "360"},                                                    // 30
+      {"0 d360", "360"},  // 30
       {"0.6 d360", "1"},
       {"359.6 d360", "360"},
-      {"-1 sqrt", "0"},                                                     // 31
+      {"-1 sqrt", "0"},  // 31
       {"2 asin", "0"},
       {"0 ln", "-inf"},
-      {"1 1.2 0.5 eps", "1"},                                               // 32
+      {"1 1.2 0.5 eps", "1"},  // 32
       {"1 2 0.5 eps", "0"},
-      {"'abc' 'abc' scmp", "0"},                                            // 33
+      {"'abc' 'abc' scmp", "0"},  // 33
       {"'abc' 'abd' scmp", "-1"},
-      {"'abc' 'xyz' ==", "1"},                                              // 34
-      {"'12' '30' +", "42"},                                                // 35
+      {"'abc' 'xyz' ==", "1"},  // 34
+      {"'12' '30' +", "42"},    // 35
       {"'ab' 'cd' scat", "abcd"},
-      {"'hello' 1 3 ssub", "ell"},                                          // 36
+      {"'hello' 1 3 ssub", "ell"},  // 36
       {"'hello' -3 2 ssub", "ll"},
       {"'hello' 'll' sstr", "2"},
       {"'hello' 'z' sstr", "-1"},
-      {"65 chr 66 chr scat", "AB"},                                         // 37
+      {"65 chr 66 chr scat", "AB"},  // 37
       {"'A' ord", "65"},
       {"65 ord", "54"},
-      {"2147483647 1 +", "-2147483648"},                                    // 38
+      {"2147483647 1 +", "-2147483648"},  // 38
       {"2147483647.0 1 +", "2147483648"},
-      {"100 (>L:x, feet) (L:x, meters)", "30.48"},                          // 40
-      {"(L:never_set, number)", "0"},                                       // 41
+      {"100 (>L:x, feet) (L:x, meters)", "30.48"},  // 40
+      {"(L:never_set, number)", "0"},               // 41
       {"(A:NO SUCH VAR, feet)", "0"},
-      {"%(2.5)%!d!", "3"},                                                  // 42
+      {"%(2.5)%!d!", "3"},  // 42
       {"%(-2.5)%!d!", "-3"},
       {"%(7)%!03d!", "007"},
-      {"%(2.96)%!.1f!", "3.0"},                                             // 43
+      {"%(2.96)%!.1f!", "3.0"},  // 43
       {"%(2.7)%!.0f!", "2"},
-      {"%('ABCDEF')%!.3s!", "DEF"},                                         // 44
+      {"%('ABCDEF')%!.3s!", "DEF"},  // 44
       {"%('ABCDEF')%!-.3s!", "ABC"},
-      {"%(1 2)%!d!%!d!", "21"},                                             // 45
-      {"%(3)%{case}%{:1}A%{:3}C%{:3}D%{else}E%{end}", "C"},                 // 46
-      {"%(1)%{if}%(0)%{if}X%{else}Y%{end}%{end}", "Y"},                     // 47
-      {"%(0 sp0)%{loop}%(l0)%!d!%(l0 ++ s0 3 <)%{next}", "012"},            // 48
-      {"%(0)%{if}%(5 sp0)%{end}%(l0)%!d!", "0"},                            // 49
-      {"%(-5)%!03d!", "0-5"},                                               // 50
+      {"%(1 2)%!d!%!d!", "21"},                                   // 45
+      {"%(3)%{case}%{:1}A%{:3}C%{:3}D%{else}E%{end}", "C"},       // 46
+      {"%(1)%{if}%(0)%{if}X%{else}Y%{end}%{end}", "Y"},           // 47
+      {"%(0 sp0)%{loop}%(l0)%!d!%(l0 ++ s0 3 <)%{next}", "012"},  // 48
+      {"%(0)%{if}%(5 sp0)%{end}%(l0)%!d!", "0"},                  // 49
+      {"%(-5)%!03d!", "0-5"},                                     // 50
   });
   // 24: not a number.
   EXPECT_FALSE(Evaluate(".5").loaded);
@@ -424,7 +424,8 @@ TEST(RunnerLanguageTest, EventsChangesAndUnsetReadsAreRecorded) {
   const int first = engine.AddGauge("a");
   const int second = engine.AddGauge("b");
   Script* fire = engine.CompileScript(
-      first, "16383 (>K:FLAPS_SET) (>K:TOGGLE_GEAR) 2 (>L:n) 3 (>G:Var1) 2 (>L:N)", {"f", 1, 1}, "");
+      first, "16383 (>K:FLAPS_SET) (>K:TOGGLE_GEAR) 2 (>L:n) 3 (>G:Var1) 2 (>L:N)", {"f", 1, 1},
+      "");
   Script* read = engine.CompileScript(second, "(A:PLANE ALTITUDE, feet) (L:n) +", {"f", 2, 1}, "");
   ASSERT_NE(fire, nullptr);
   ASSERT_NE(read, nullptr);
@@ -477,19 +478,25 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
     bool loads;
   } cases[] = {
       {"1 2 foo", "1:5: error: unknown word 'foo'", false},
-      {"1 2\n  gt", "2:3: error: unknown word 'gt': not a comparison in gauge scripts; write > "
-                    "(a word starting with g is a goto, g and the label's number)", false},
-      {"1 2 ge", "1:5: error: unknown word 'ge': not a comparison in gauge scripts; write >= "
-                 "(a word starting with g is a goto, g and the label's number)", false},
-      {"1 2 eq", "1:5: error: unknown word 'eq': not a comparison in gauge scripts; write ==",
+      {"1 2\n  gt",
+       "2:3: error: unknown word 'gt': not a comparison in gauge scripts; write > "
+       "(a word starting with g is a goto, g and the label's number)",
        false},
+      {"1 2 ge",
+       "1:5: error: unknown word 'ge': not a comparison in gauge scripts; write >= "
+       "(a word starting with g is a goto, g and the label's number)",
+       false},
+      {"1 2 eq",
+       "1:5: error: unknown word 'eq': not a comparison in gauge scripts; write ==", false},
       {"1 2 AND", "1:5: error: unknown word 'AND': words are case-sensitive; write and", false},
       {"1 frac", "1:3: error: unknown word 'frac': write d int -", false},
       {"1 float", "1:3: error: unknown word 'float' (no word is longer than 4 characters)", false},
       {".5", "1:1: error: unknown word '.5': a number starts with a digit: write 0.5, not .5",
        false},
-      {"08", "1:1: error: malformed number '08': a leading 0 makes an octal number, whose "
-             "digits are 0 to 7", false},
+      {"08",
+       "1:1: error: malformed number '08': a leading 0 makes an octal number, whose "
+       "digits are 0 to 7",
+       false},
       {"1.2.3", "1:1: error: malformed number '1.2.3'", false},
       {"0x1G", "1:1: error: malformed number '0x1G'", false},
       {"1e", "1:1: error: malformed number '1e'", false},
@@ -510,15 +517,14 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
       {"(C:fs9gps)", "1:1: error: expected (C:CALLBACK:Property), found '(C:fs9gps)'", false},
       {"(L:x, furlongs)", "1:1: warning: unknown unit 'furlongs': read as a number (factor 1)",
        true},
-      {"l50", "1:1: warning: register 50 does not exist (registers are 0 to 49): it reads 0",
-       true},
-      {"(A:PLANE ALTITUDE)",
-       "1:1: warning: A: variables need units: this read gives 0", true},
+      {"l50", "1:1: warning: register 50 does not exist (registers are 0 to 49): it reads 0", true},
+      {"(A:PLANE ALTITUDE)", "1:1: warning: A: variables need units: this read gives 0", true},
       {"1 (>P:SIMULATION RATE, number)",
        "1:3: warning: P: variables cannot be written: the value is dropped", true},
       {"0 if{ 1 } 2 els{ 3 }",
        "1:13: warning: els{ does not follow the } of a block: it runs when the last block "
-       "closed did not run", true},
+       "closed did not run",
+       true},
       {"%(1 foo)", "1:5: error: unknown word 'foo'", false},
       {"T|A\n %(1", "2:2: error: %( without a closing )", false},
       {"%(1)%{if", "1:5: error: %{ without a closing }", false},

@@ -110,7 +110,8 @@ TEST(RunnerModuleTest, ReadsWithoutUnitsTakeThePropertysKind) {
 // a variable or a text is open; all expressions of a file share registers.
 TEST(RunnerModuleTest, ExpressionsSpanLinesWhileSomethingIsOpen) {
   const std::string script =
-      "\xEF\xBB\xBF" "1 if{\r\n  2\r\n} els{ 3 }\r"
+      "\xEF\xBB\xBF"
+      "1 if{\r\n  2\r\n} els{ 3 }\r"
       "(L:a long\nname) 'two\nlines' scat\n"
       "4 s5\n"
       "l5 (* a comment\n over lines *) 1 +\n";
