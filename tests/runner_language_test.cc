@@ -4,6 +4,7 @@
 // warnings and load errors. Tables of cases; each failure names its case.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "runner/number_format.h"
 #include "runner/sim_state.h"
 #include "runner/units.h"
+#include "runner/words.h"
 
 namespace runner {
 namespace {
@@ -98,6 +100,35 @@ std::string Repeat(const std::string& text, int n) {
   std::string repeated;
   for (int i = 0; i < n; ++i) repeated += text;
   return repeated;
+}
+
+// The word table is the engine's complete list, and each word takes as many
+// operands as the table says: one fewer pops an empty stack.
+TEST(RunnerLanguageTest, TheWordTableIsCompleteAndTrue) {
+  const std::string engine_words =
+      "! != % & && * + ++ - -- / /-/ < << <= == > >= >> ? ^ abs acos and asin atg atg2 b c cap "
+      "case ceil chr cos ctg d d360 dgrd div dnor els{ eps exp flr if{ int lc lg ln log lt max "
+      "min near neg not or ord p pi pow quit r rddg rng rnor scat schr scmi scmp sin slen spt "
+      "sqr sqrt sstr ssub st symb tg uc | || } ~";
+  std::istringstream list(engine_words);
+  std::vector<std::string> expected;
+  for (std::string word; list >> word;) expected.push_back(word);
+  std::vector<std::string> table;
+  for (const Word* word = Words().begin; word != Words().end; ++word) {
+    table.emplace_back(word->spelling);
+    EXPECT_EQ(FindWord(word->spelling), word) << word->spelling;
+    if (word->group == WordGroup::kControl || word->pops < 0) continue;
+    const std::string spelling(word->spelling);
+    const Outcome enough = Evaluate(Repeat("1 ", word->pops) + spelling);
+    EXPECT_EQ(enough.err.find("popped an empty stack"), std::string::npos) << spelling << "\n"
+                                                                           << enough.err;
+    if (word->pops == 0) continue;
+    const Outcome short_of_one = Evaluate(Repeat("1 ", word->pops - 1) + spelling);
+    EXPECT_NE(short_of_one.err.find("popped an empty stack"), std::string::npos) << spelling;
+  }
+  std::sort(expected.begin(), expected.end());
+  std::sort(table.begin(), table.end());
+  EXPECT_EQ(table, expected);
 }
 
 // Templates show whole stacks: "%(script)%!s!%!s!" prints the top two.
