@@ -33,8 +33,8 @@ struct Engine::State {
   std::vector<std::unique_ptr<Script>> scripts;
   std::vector<std::unique_ptr<Template>> templates;
   std::vector<std::vector<NumberVariable*>> changes;
-  // Declared before the scripts' owners go: destroyed last but one, after the
-  // module has stopped (the Engine's owner stops it first).
+  // Texts written where the module keeps them (array names): freed with the
+  // Engine, which its owner destroys after the module has stopped.
   std::vector<std::shared_ptr<const std::string>> kept_texts;
   std::unordered_set<const std::string*> kept_index;
   int32_t creation_ids[2] = {-1, -1};

@@ -430,7 +430,7 @@ TEST(RunnerLanguageTest, VariablesOfEveryKind) {
       {"(R:HELPID_GAUGE_FLAPS_UP)", "HELPID_GAUGE_FLAPS_UP"},
       {"5 (>G:Var3) (G:VAR3) (G:Var4) +", "5"},
       {"50 (>L:p, percent) (L:P, number)", "0.5"},
-      {"20 (>L:t, celsius) (L:t, fahrenheit)", "67.99999999999994"},
+      {"20 (>L:t, celsius) (L:t, fahrenheit) near", "68"},
       {"20 (>L:t, celsius) (L:t, celsius)", "20"},
       {"'12' (>L:s) (L:s) 1 +", "13"},
       {"7 (>A:AUTOPILOT ALTITUDE LOCK VAR, feet) (A:AUTOPILOT ALTITUDE LOCK VAR, feet) near", "7"},
