@@ -12,6 +12,7 @@
 #include "runner/diagnostics.h"
 #include "runner/dump.h"
 #include "runner/engine.h"
+#include "runner/lexer.h"
 #include "runner/number_format.h"
 #include "runner/sim_state.h"
 #include "runner/value.h"
@@ -207,7 +208,10 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
       const Place start{source.name, 1, 1};
       loaded.emplace_back();
       if (source.kind == Source::Kind::kTemplate) {
-        loaded.back().text_template = engine.CompileTemplate(gauge, texts[i], start, "", false);
+        // Entities are decoded as in a script, so text pasted from a gauge
+        // file works; places after one count the decoded text.
+        loaded.back().text_template =
+            engine.CompileTemplate(gauge, DecodeEntities(texts[i]), start, "", false);
         all_loaded = loaded.back().text_template != nullptr;
       } else {
         all_loaded =

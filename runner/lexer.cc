@@ -217,6 +217,13 @@ void DecodeEntities(std::string_view text, std::string* decoded, std::vector<siz
 
 }  // namespace
 
+std::string DecodeEntities(std::string_view text) {
+  std::string decoded;
+  std::vector<size_t> raw;
+  DecodeEntities(text, &decoded, &raw);
+  return decoded;
+}
+
 bool Lex(std::string_view text, int line, int column, const LexOptions& options,
          std::vector<Token>* tokens, LexError* error) {
   size_t skip = 0;

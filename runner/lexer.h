@@ -53,6 +53,9 @@ struct LexError {
   std::string message;
 };
 
+// `text` with the XML entities &lt; &gt; &amp; &apos; &quot; decoded.
+std::string DecodeEntities(std::string_view text);
+
 // Splits `text`, whose first byte stands at line `line`, column `column`, into
 // `*tokens`. A UTF-8 byte-order mark at the start is skipped. Returns false
 // with the first fault in `*error` (tokens before it are kept).

@@ -121,6 +121,7 @@ TEST(RunnerModuleTest, ExpressionsSpanLinesWhileSomethingIsOpen) {
 TEST(RunnerModuleTest, TemplatesPrintTheirText) {
   EXPECT_EQ(RunOk({"--frames", "2", "-s", "%(l0 ++ s0)%!02d! of %('x' (>L:t))%(2)%!d!"}).out,
             "01 of 2\n02 of 2\n");
+  EXPECT_EQ(RunOk({"-s", "%(1 2 &lt;)%{if}&apos;yes&apos;%{end} &amp;"}).out, "'yes' &\n");
 }
 
 TEST(RunnerModuleTest, ModuleStoppedAfterTheRun) {
