@@ -9,34 +9,40 @@
 #include <system_error>
 
 #include "hostsim/session.h"
+#include "runner/diagnostics.h"
 #include "runner/dump.h"
-#include "runner/interpreter.h"
-#include "runner/parser.h"
-#include "runner/script.h"
+#include "runner/engine.h"
+#include "runner/lexer.h"
+#include "runner/number_format.h"
+#include "runner/sim_state.h"
+#include "runner/value.h"
 
 namespace runner {
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vellomar-run [--module PATH] [--frames N] [--dump] SCRIPT...\n"
+    "usage: vellomar-run [--module PATH] [--frames N] [--dump] [--strict] SCRIPT...\n"
     "  SCRIPT         a gauge script file; '-' reads standard input\n"
-    "  -e EXPRESSION  one line of script given on the command line\n"
+    "  -e EXPRESSION  a script given on the command line\n"
+    "  -s TEMPLATE    a text template given on the command line; prints its text\n"
     "  --module PATH  the module to load (default: the one beside vellomar-run)\n"
     "  --frames N     run every script N times, as N update cycles (default 1)\n"
-    "  --dump         print the module's arrays and user variables before it stops\n";
+    "  --dump         print the module's arrays and user variables before it stops\n"
+    "  --strict       warnings make the exit status 1\n";
 
 struct Source {
-  enum class Kind { kFile, kExpression, kStandardInput };
+  enum class Kind { kFile, kExpression, kTemplate, kStandardInput };
   Kind kind;
   std::string name;
-  std::string text;  // the expression, for kExpression
+  std::string text;  // the expression or template, for kExpression and kTemplate
 };
 
 struct Options {
   std::string module;
   int frames = 1;
   bool dump = false;
+  bool strict = false;
   bool help = false;
   std::vector<Source> sources;
 };
@@ -49,6 +55,7 @@ bool ParseFrames(const std::string& text, int* frames) {
 
 bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem) {
   int expressions = 0;
+  int templates = 0;
   bool standard_input = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -57,7 +64,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
       options->help = true;
     } else if (arg == "--dump") {
       options->dump = true;
-    } else if (arg == "--module" || arg == "--frames" || arg == "-e") {
+    } else if (arg == "--strict") {
+      options->strict = true;
+    } else if (arg == "--module" || arg == "--frames" || arg == "-e" || arg == "-s") {
       if (!has_value) {
         *problem = arg + " needs a value";
         return false;
@@ -70,6 +79,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
           *problem = "--frames needs a whole number from 1 up, not '" + value + "'";
           return false;
         }
+      } else if (arg == "-s") {
+        ++templates;
+        const std::string name = templates == 1 ? "-s" : "-s#" + std::to_string(templates);
+        options->sources.push_back({Source::Kind::kTemplate, name, value});
       } else {
         ++expressions;
         const std::string name = expressions == 1 ? "-e" : "-e#" + std::to_string(expressions);
@@ -99,6 +112,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
 bool ReadSource(const Source& source, std::istream& in, std::string* text, std::string* problem) {
   switch (source.kind) {
     case Source::Kind::kExpression:
+    case Source::Kind::kTemplate:
       *text = source.text;
       return true;
     case Source::Kind::kStandardInput:
@@ -122,6 +136,23 @@ bool ReadSource(const Source& source, std::istream& in, std::string* text, std::
   return true;
 }
 
+void Print(const Value& value, std::ostream& out) {
+  if (value.is_text()) {
+    out << value.text();
+  } else if (value.is_integer()) {
+    out << static_cast<int32_t>(value.number());
+  } else {
+    out << FormatNumber(value.number());
+  }
+  out << '\n';
+}
+
+// One source loaded as a gauge: its expressions, or its template.
+struct Loaded {
+  std::vector<Script*> expressions;
+  Template* text_template = nullptr;
+};
+
 int Run(const std::vector<std::string>& args, const std::string& default_module, std::istream& in,
         std::ostream& out, std::ostream& err) {
   Options options;
@@ -134,59 +165,81 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
     out << kUsage;
     return 0;
   }
-
-  hostsim::Session session;
-  hostsim::Host& host = session.host();
-  // Every script loads before anything runs: one that does not load runs
-  // nothing at all. The scripts outlive the module's run: it keeps their
-  // texts as array names.
-  std::vector<std::unique_ptr<Script>> scripts;
+  std::vector<std::string> texts;
   for (const Source& source : options.sources) {
-    std::string text;
-    auto script = std::make_unique<Script>();
-    if (!ReadSource(source, in, &text, &problem) ||
-        !ParseScript(source.name, text, host.units(), script.get(), &problem)) {
+    texts.emplace_back();
+    if (!ReadSource(source, in, &texts.back(), &problem)) {
       err << "vellomar-run: " << problem << '\n';
       return 1;
     }
-    scripts.push_back(std::move(script));
   }
 
+  hostsim::Session session;
   const std::string module = options.module.empty() ? default_module : options.module;
   if (!session.Load(module, &problem)) {
     err << "vellomar-run: " << problem << '\n';
     return 1;
   }
-  // A module that registered nothing is reported by the first gauge that asks
-  // for its callback, as the simulator would leave that gauge's values empty.
+  // A module that registered nothing leaves the gauges' C: values to the
+  // simulator state, which reads 0 with a warning.
   std::string not_started;
   session.Start(0, &not_started);
-  int status = 0;
+  Diagnostics diagnostics(&err);
+  SimState sim;
   {
-    Interpreter interpreter(&host, &out);
+    Engine engine(&session.host(), &sim, &diagnostics);
     // Stops the module however this block is left; declared after the
-    // interpreter so that the texts it handed over outlive the stop.
+    // engine so that the texts it handed over outlive the stop.
     struct StopAtExit {
-      Interpreter* interpreter;
+      Engine* engine;
       hostsim::Session* session;
       ~StopAtExit() {
-        interpreter->ReleaseGauges();
+        engine->ReleaseGauges();
         session->Stop();
       }
-    } stop_at_exit{&interpreter, &session};
-    for (const auto& script : scripts) interpreter.AddGauge(script.get());
-    for (int frame = 0; frame < options.frames && status == 0; ++frame) {
-      if (!interpreter.RunFrame(&problem)) {
-        out.flush();
-        err << "vellomar-run: " << problem << '\n';
-        status = 1;
+    } stop_at_exit{&engine, &session};
+    // Every source loads before anything runs: one that does not load runs
+    // nothing at all.
+    std::vector<Loaded> loaded;
+    bool all_loaded = true;
+    for (size_t i = 0; i < options.sources.size() && all_loaded; ++i) {
+      const Source& source = options.sources[i];
+      const int gauge = engine.AddGauge(source.name);
+      const Place start{source.name, 1, 1};
+      loaded.emplace_back();
+      if (source.kind == Source::Kind::kTemplate) {
+        // Entities are decoded as in a script, so text pasted from a gauge
+        // file works; places after one count the decoded text.
+        loaded.back().text_template =
+            engine.CompileTemplate(gauge, DecodeEntities(texts[i]), start, "", false);
+        all_loaded = loaded.back().text_template != nullptr;
+      } else {
+        all_loaded =
+            engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
       }
     }
-    if (status == 0 && options.dump) DumpStorage(session, out);
-  }  // Texts the interpreter handed to the module live until after the stop.
+    for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
+      engine.set_frame(frame);
+      for (const Loaded& gauge : loaded) {
+        if (gauge.text_template != nullptr) {
+          std::string text;
+          engine.Render(gauge.text_template, &text);
+          out << text << '\n';
+        }
+        for (Script* expression : gauge.expressions) {
+          Value result;
+          bool left_value = false;
+          if (engine.Run(expression, &result, &left_value) && left_value) Print(result, out);
+        }
+      }
+    }
+    out.flush();
+    if (all_loaded && options.dump) DumpStorage(session, out);
+  }  // Texts the engine handed to the module live until after the stop.
   session.Unload();
   out.flush();
-  return status;
+  const bool failed = diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);
+  return failed ? 1 : 0;
 }
 
 }  // namespace
