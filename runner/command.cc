@@ -1,192 +1,201 @@
 #include "runner/command.h"
 
-#include <charconv>
 #include <exception>
-#include <fstream>
 #include <iterator>
 #include <memory>
-#include <sstream>
-#include <system_error>
 
 #include "hostsim/session.h"
+#include "runner/diagnostics.h"
 #include "runner/dump.h"
-#include "runner/interpreter.h"
-#include "runner/parser.h"
-#include "runner/script.h"
+#include "runner/engine.h"
+#include "runner/gauge_file.h"
+#include "runner/gauge_run.h"
+#include "runner/lexer.h"
+#include "runner/number_format.h"
+#include "runner/options.h"
+#include "runner/scenario.h"
+#include "runner/sim_state.h"
+#include "runner/value.h"
 
 namespace runner {
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: vellomar-run [--module PATH] [--frames N] [--dump] SCRIPT...\n"
-    "  SCRIPT         a gauge script file; '-' reads standard input\n"
-    "  -e EXPRESSION  one line of script given on the command line\n"
-    "  --module PATH  the module to load (default: the one beside vellomar-run)\n"
-    "  --frames N     run every script N times, as N update cycles (default 1)\n"
-    "  --dump         print the module's arrays and user variables before it stops\n";
-
-struct Source {
-  enum class Kind { kFile, kExpression, kStandardInput };
-  Kind kind;
-  std::string name;
-  std::string text;  // the expression, for kExpression
-};
-
-struct Options {
-  std::string module;
-  int frames = 1;
-  bool dump = false;
-  bool help = false;
-  std::vector<Source> sources;
-};
-
-bool ParseFrames(const std::string& text, int* frames) {
-  const char* end = text.c_str() + text.size();
-  const std::from_chars_result result = std::from_chars(text.c_str(), end, *frames);
-  return result.ec == std::errc() && result.ptr == end && *frames >= 1;
-}
-
-bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem) {
-  int expressions = 0;
-  bool standard_input = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool has_value = i + 1 < args.size();
-    if (arg == "--help" || arg == "-h") {
-      options->help = true;
-    } else if (arg == "--dump") {
-      options->dump = true;
-    } else if (arg == "--module" || arg == "--frames" || arg == "-e") {
-      if (!has_value) {
-        *problem = arg + " needs a value";
-        return false;
-      }
-      const std::string& value = args[++i];
-      if (arg == "--module") {
-        options->module = value;
-      } else if (arg == "--frames") {
-        if (!ParseFrames(value, &options->frames)) {
-          *problem = "--frames needs a whole number from 1 up, not '" + value + "'";
-          return false;
-        }
-      } else {
-        ++expressions;
-        const std::string name = expressions == 1 ? "-e" : "-e#" + std::to_string(expressions);
-        options->sources.push_back({Source::Kind::kExpression, name, value});
-      }
-    } else if (arg == "-") {
-      if (standard_input) {
-        *problem = "standard input ('-') given twice";
-        return false;
-      }
-      standard_input = true;
-      options->sources.push_back({Source::Kind::kStandardInput, "<stdin>", ""});
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      *problem = "unknown option '" + arg + "'";
-      return false;
-    } else {
-      options->sources.push_back({Source::Kind::kFile, arg, ""});
-    }
-  }
-  if (options->sources.empty() && !options->help) {
-    *problem = "no script given";
-    return false;
-  }
-  return true;
-}
-
 bool ReadSource(const Source& source, std::istream& in, std::string* text, std::string* problem) {
   switch (source.kind) {
     case Source::Kind::kExpression:
+    case Source::Kind::kTemplate:
       *text = source.text;
       return true;
     case Source::Kind::kStandardInput:
       text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
       return true;
-    case Source::Kind::kFile:
+    case Source::Kind::kScriptFile:
+    case Source::Kind::kGaugeFile:
       break;
   }
-  std::ifstream file(source.name, std::ios::binary);
-  if (!file) {
-    *problem = source.name + ": cannot open the script";
+  return ReadRegularFile(source.name, text, problem);
+}
+
+void Print(const Value& value, std::ostream& out) {
+  if (value.is_text()) {
+    out << value.text();
+  } else if (value.is_integer()) {
+    out << static_cast<int32_t>(value.number());
+  } else {
+    out << FormatNumber(value.number());
+  }
+  out << '\n';
+}
+
+// One source loaded as a gauge: its expressions, or its template.
+struct Loaded {
+  std::vector<Script*> expressions;
+  Template* text_template = nullptr;
+};
+
+// Gauge files run as a panel; scripts line by line. One run is one or the
+// other, and the options that only gauge files use need them.
+bool CheckSourceMix(const Options& options, bool* gauges, std::string* problem) {
+  size_t gauge_files = 0;
+  for (const Source& source : options.sources) {
+    if (source.kind == Source::Kind::kGaugeFile) ++gauge_files;
+  }
+  *gauges = gauge_files > 0;
+  if (gauge_files > 0 && gauge_files < options.sources.size()) {
+    *problem = "give either gauge files (.xml) or scripts (files, -e, -s, -), not both";
     return false;
   }
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  if (file.bad()) {
-    *problem = source.name + ": cannot read the script";
+  if (gauge_files == 0 && (!options.clicks.empty() || options.json || options.quiet)) {
+    *problem = "--click, --json and --quiet need gauge files (.xml)";
     return false;
   }
-  *text = contents.str();
   return true;
+}
+
+int RunScripts(const Options& options, const std::string& default_module, std::istream& in,
+               std::ostream& out, std::ostream& err) {
+  std::string problem;
+  Scenario scenario;
+  if (!options.sim.empty()) {
+    std::string contents;
+    if (!ReadRegularFile(options.sim, &contents, &problem) ||
+        !ParseScenario(options.sim, contents, &scenario, &problem)) {
+      err << "vellomar-run: " << problem << '\n';
+      return 1;
+    }
+  }
+  for (const std::string& set : options.sets) {
+    Assignment assignment;
+    if (!ParseSetOption(set, &assignment, &problem)) {
+      err << "vellomar-run: " << problem << '\n';
+      return 2;
+    }
+    scenario.initial.push_back(std::move(assignment));
+  }
+  std::vector<std::string> texts;
+  for (const Source& source : options.sources) {
+    texts.emplace_back();
+    if (!ReadSource(source, in, &texts.back(), &problem)) {
+      err << "vellomar-run: " << problem << '\n';
+      return 1;
+    }
+  }
+
+  hostsim::Session session;
+  const std::string module = options.module.empty() ? default_module : options.module;
+  if (!session.Load(module, &problem)) {
+    err << "vellomar-run: " << problem << '\n';
+    return 1;
+  }
+  // A module that registered nothing leaves the gauges' C: values to the
+  // simulator state, which reads 0 with a warning.
+  std::string not_started;
+  session.Start(0, &not_started);
+  Diagnostics diagnostics(&err);
+  SimState sim;
+  ScenarioPlayer player(&scenario, &sim);
+  player.Start();
+  {
+    Engine engine(&session.host(), &sim, &diagnostics);
+    // Stops the module however this block is left; declared after the
+    // engine so that the texts it handed over outlive the stop.
+    struct StopAtExit {
+      Engine* engine;
+      hostsim::Session* session;
+      ~StopAtExit() {
+        engine->ReleaseGauges();
+        session->Stop();
+      }
+    } stop_at_exit{&engine, &session};
+    // Every source loads before anything runs: one that does not load runs
+    // nothing at all.
+    std::vector<Loaded> loaded;
+    bool all_loaded = true;
+    for (size_t i = 0; i < options.sources.size() && all_loaded; ++i) {
+      const Source& source = options.sources[i];
+      const int gauge = engine.AddGauge(source.name);
+      const Place start{source.name, 1, 1};
+      loaded.emplace_back();
+      if (source.kind == Source::Kind::kTemplate) {
+        // Entities are decoded as in a script, so text pasted from a gauge
+        // file works; places after one count the decoded text.
+        loaded.back().text_template =
+            engine.CompileTemplate(gauge, DecodeEntities(texts[i]), start, "", false);
+        all_loaded = loaded.back().text_template != nullptr;
+      } else {
+        all_loaded =
+            engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
+      }
+    }
+    for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
+      engine.set_frame(frame);
+      player.BeforeFrame(frame);
+      for (const Loaded& gauge : loaded) {
+        if (gauge.text_template != nullptr) {
+          std::string text;
+          engine.Render(gauge.text_template, &text);
+          out << text << '\n';
+        }
+        for (Script* expression : gauge.expressions) {
+          Value result;
+          bool left_value = false;
+          if (engine.Run(expression, &result, &left_value) && left_value) Print(result, out);
+        }
+      }
+    }
+    out.flush();
+    // The storage is printed even after a failure: it shows what the
+    // scripts left behind.
+    if (options.dump) DumpStorage(session, out);
+  }  // Texts the engine handed to the module live until after the stop.
+  session.Unload();
+  out.flush();
+  if (!out) {
+    err << "vellomar-run: cannot write the output (disk full?)\n";
+    return 1;
+  }
+  const bool failed = diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);
+  return failed ? 1 : 0;
 }
 
 int Run(const std::vector<std::string>& args, const std::string& default_module, std::istream& in,
         std::ostream& out, std::ostream& err) {
   Options options;
   std::string problem;
-  if (!ParseOptions(args, &options, &problem)) {
-    err << "vellomar-run: " << problem << '\n' << kUsage;
+  bool gauges = false;
+  if (!ParseOptions(args, &options, &problem) ||
+      (!options.help && !CheckSourceMix(options, &gauges, &problem))) {
+    err << "vellomar-run: " << problem << '\n' << Usage();
     return 2;
   }
   if (options.help) {
-    out << kUsage;
-    return 0;
+    out << Usage();
+    out.flush();
+    return out ? 0 : 1;
   }
-
-  hostsim::Session session;
-  hostsim::Host& host = session.host();
-  // Every script loads before anything runs: one that does not load runs
-  // nothing at all. The scripts outlive the module's run: it keeps their
-  // texts as array names.
-  std::vector<std::unique_ptr<Script>> scripts;
-  for (const Source& source : options.sources) {
-    std::string text;
-    auto script = std::make_unique<Script>();
-    if (!ReadSource(source, in, &text, &problem) ||
-        !ParseScript(source.name, text, host.units(), script.get(), &problem)) {
-      err << "vellomar-run: " << problem << '\n';
-      return 1;
-    }
-    scripts.push_back(std::move(script));
-  }
-
-  const std::string module = options.module.empty() ? default_module : options.module;
-  if (!session.Load(module, &problem)) {
-    err << "vellomar-run: " << problem << '\n';
-    return 1;
-  }
-  // A module that registered nothing is reported by the first gauge that asks
-  // for its callback, as the simulator would leave that gauge's values empty.
-  std::string not_started;
-  session.Start(0, &not_started);
-  int status = 0;
-  {
-    Interpreter interpreter(&host, &out);
-    // Stops the module however this block is left; declared after the
-    // interpreter so that the texts it handed over outlive the stop.
-    struct StopAtExit {
-      Interpreter* interpreter;
-      hostsim::Session* session;
-      ~StopAtExit() {
-        interpreter->ReleaseGauges();
-        session->Stop();
-      }
-    } stop_at_exit{&interpreter, &session};
-    for (const auto& script : scripts) interpreter.AddGauge(script.get());
-    for (int frame = 0; frame < options.frames && status == 0; ++frame) {
-      if (!interpreter.RunFrame(&problem)) {
-        out.flush();
-        err << "vellomar-run: " << problem << '\n';
-        status = 1;
-      }
-    }
-    if (status == 0 && options.dump) DumpStorage(session, out);
-  }  // Texts the interpreter handed to the module live until after the stop.
-  session.Unload();
-  out.flush();
-  return status;
+  return gauges ? RunGauges(options, default_module, out, err)
+                : RunScripts(options, default_module, in, out, err);
 }
 
 }  // namespace

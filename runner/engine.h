@@ -60,6 +60,13 @@ class Engine {
   // (blanks at line starts and raw line breaks dropped).
   Template* CompileTemplate(int gauge, const std::string& text, const Place& start,
                             const std::string& site, bool multiline);
+  // Compiles a script file of expressions (.rpn): one expression per line,
+  // continued on the next lines while a block, a variable or a text is open;
+  // a line starting with '#' is a comment; the XML entities &lt; &gt; &amp;
+  // &apos; &quot; are decoded. All expressions of the file share one register
+  // file. On a load error reports it and returns false.
+  bool CompileExpressions(int gauge, const std::string& text, const Place& start,
+                          const std::string& site, std::vector<Script*>* expressions);
   // How many %( ) parts a template has.
   static int ScriptCount(const Template& text);
 
@@ -67,6 +74,8 @@ class Engine {
   // empty). Returns false, after reporting it, when the run failed (stopped
   // by the runaway budget); `*result` is then 0.
   bool Run(Script* script, Value* result);
+  // As Run; `*left_value` tells whether the stack held a value at the end.
+  bool Run(Script* script, Value* result, bool* left_value);
   // Expands a template into `*text`; false as for Run.
   bool Render(Template* text_template, std::string* text);
 

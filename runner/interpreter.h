@@ -1,100 +1,111 @@
-// Runs loaded gauge scripts against the module through the substitute host,
-// one gauge per script, all sharing the module's storage and the L: variables.
-//
-// Ownership: the Interpreter holds the gauges' callbacks until ReleaseGauges()
-// (or its destruction), and keeps every text it built at run time and handed
-// to the module alive until it is destroyed, which must come after the module
-// has stopped: the module may keep such a text as an array's name. Scripts
-// and the Host are not owned; both must outlive the Interpreter.
-//
-// Texts read from the module are copied when they are read, so a value on the
-// stack keeps the characters it had then.
+// The third room of the script pipeline: runs compiled scripts the way the
+// simulator's engine does. Nothing stops a script at run time: an empty
+// stack pops the double 0, a division by zero gives 0, a NaN result becomes
+// 0, an unknown or unset variable reads 0. Each such event is reported as a
+// warning, once per script and kind, with the place of the word; the values
+// computed stay the engine's. The one thing the engine does not do is loop
+// for ever: a run that jumps back more than kJumpBudget times is stopped with
+// an error naming the goto.
 #ifndef VELLOMAR_RUNNER_INTERPRETER_H_
 #define VELLOMAR_RUNNER_INTERPRETER_H_
 
 #include <array>
-#include <map>
 #include <memory>
-#include <ostream>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
-#include "hostsim/gauge.h"
-#include "hostsim/host.h"
-#include "runner/script.h"
+#include "runner/compiler.h"
+#include "runner/diagnostics.h"
+#include "runner/sim_state.h"
+#include "runner/value.h"
 
 namespace runner {
 
-// Texts built at run time (scat, chr, lc, ...) are refused beyond this length.
+inline constexpr int kStackDepth = 30;
+// Backward gotos (or %{next} jumps of a template) one run may make.
+inline constexpr int kJumpBudget = 100000;
+// Texts built at run time are cut to this many bytes.
 inline constexpr size_t kMaxTextLength = 65536;
 
-class Interpreter {
+// The 30-value stack: pushing onto a full stack drops its bottom value.
+class Stack {
  public:
-  // Prints each line's result to `*out`.
-  Interpreter(const hostsim::Host* host, std::ostream* out) : host_(host), out_(out) {}
-  Interpreter(const Interpreter&) = delete;
-  Interpreter& operator=(const Interpreter&) = delete;
-  ~Interpreter();
-
-  // Loads `script` as the next gauge: its C: references are resolved now, in
-  // the order they appear, once each. The module must have been started.
-  void AddGauge(const Script* script);
-
-  // One update cycle: every gauge's lines, top to bottom, with the registers
-  // cleared first. After each line that leaves a value, prints the top one.
-  // On a run-time error stops at once and returns false with
-  // "name:line:column: what" in `*error`.
-  bool RunFrame(std::string* error);
-
-  // Drops every gauge and aircraft callback the gauges hold.
-  void ReleaseGauges();
+  void Push(Value value) {
+    if (count_ == kStackDepth) {
+      bottom_ = bottom_ + 1 == kStackDepth ? 0 : bottom_ + 1;
+      --count_;
+    }
+    slots_[Slot(count_)] = std::move(value);
+    ++count_;
+  }
+  // False (and *value the double 0) when empty.
+  bool Pop(Value* value) {
+    if (count_ == 0) {
+      *value = Value();
+      return false;
+    }
+    --count_;
+    *value = std::move(slots_[Slot(count_)]);
+    return true;
+  }
+  bool empty() const { return count_ == 0; }
+  int size() const { return count_; }
+  // The top value; the double 0 when empty.
+  const Value& Top() const { return count_ == 0 ? zero_ : slots_[Slot(count_ - 1)]; }
+  void Clear() {
+    while (count_ > 0) slots_[Slot(--count_)] = Value();
+    bottom_ = 0;
+  }
+  // The value b pushes: the top operand an operator popped last.
+  Value last;
 
  private:
-  struct Value {
-    bool is_text = false;
-    double number = 0;
-    const char* text = "";
-    // Null for a script's literals, which the Script keeps alive.
-    std::shared_ptr<const std::string> owner;
-  };
-  struct Binding {
-    hostsim::Resolution resolution = hostsim::Resolution::kNoCallback;
-    hostsim::Property property;
-    double* local = nullptr;  // L: variables
-  };
-  struct LoadedGauge {
-    const Script* script;
-    std::unique_ptr<hostsim::Gauge> gauge;
-    std::vector<Binding> bindings;  // one per script variable
-    std::array<Value, kRegisterCount> registers;
-  };
-
-  static Value Number(double number);
-  static Value Text(std::string text);
-
-  bool RunLine(LoadedGauge* gauge, const Line& line);
-  bool Execute(LoadedGauge* gauge, const Instruction& instruction, size_t* next);
-  bool Read(const LoadedGauge& gauge, const Instruction& instruction);
-  bool Write(const LoadedGauge& gauge, const Instruction& instruction);
-  bool Arithmetic(const Instruction& instruction);
-  bool TextOperation(const Instruction& instruction);
-
-  bool Fail(const Instruction& instruction, const std::string& what);
-  bool Need(const Instruction& instruction, size_t count);
-  bool PopNumber(const Instruction& instruction, double* number);
-  bool PopText(const Instruction& instruction, Value* text);
-
-  const hostsim::Host* host_;
-  std::ostream* out_;
-  std::vector<LoadedGauge> gauges_;
-  std::map<std::string, double> locals_;  // keyed by folded name
-  std::vector<std::shared_ptr<const std::string>> handed_to_module_;
-  std::vector<Value> stack_;
-  // Where the running line is, for messages.
-  const Script* script_ = nullptr;
-  int line_number_ = 0;
-  std::string* error_ = nullptr;
+  size_t Slot(int from_bottom) const {
+    const int slot = bottom_ + from_bottom;
+    return static_cast<size_t>(slot >= kStackDepth ? slot - kStackDepth : slot);
+  }
+  std::array<Value, kStackDepth> slots_;
+  int bottom_ = 0;
+  int count_ = 0;
+  Value zero_;
 };
+
+// The kinds of run-time event reported once per script.
+enum class RunEvent : uint8_t {
+  kEmptyStack,
+  kDivisionByZero,
+  kNotANumber,
+  kUnknownVariable,
+  kUnsetVariable,
+  kTextTooLong,
+};
+
+// What a run reads and changes besides its script and stack.
+struct RunContext {
+  SimState* sim = nullptr;
+  Diagnostics* diagnostics = nullptr;
+  int frame = 0;
+  // Per gauge, the L: and G: variables changed since its last TakeChanges.
+  std::vector<std::vector<NumberVariable*>>* changes = nullptr;
+  // Texts written where the module keeps them, alive until it stops.
+  std::vector<std::shared_ptr<const std::string>>* kept_texts = nullptr;
+  std::unordered_set<const std::string*>* kept_index = nullptr;
+};
+
+// Runs `script` on `stack` (which the caller empties first, or shares
+// between the parts of a template). Returns false, after reporting the error,
+// when the jump budget ran out.
+bool Execute(Script* script, Stack* stack, RunContext* context);
+
+// Reports `message` as a warning at line:column of `info`'s file, unless an
+// event of this kind was reported for it already.
+void WarnOnce(SiteInfo* info, RunEvent event, int line, int column, const std::string& message,
+              const RunContext& context);
+
+// Reports an error of a run at line:column of `info`'s file.
+void RunError(const SiteInfo& info, int line, int column, const std::string& message,
+              const RunContext& context);
 
 }  // namespace runner
 

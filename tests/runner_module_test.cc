@@ -20,8 +20,10 @@ TEST(RunnerModuleTest, FailedReadsGiveTheModulesDefaults) {
   EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:GetArrayToken)"}).out, "0\n");
   EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:GetStringValue, String)"}).out, "null\n");
   EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:SetActiveArray, number)"}).out, "1\n");
-  // A user variable read as a number fails; read as text it is empty.
-  EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:Fuel)"}).out, "1\n");
+  // A user variable read as a number fails; read as text (its own units
+  // when none are given) it is empty.
+  EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:Fuel, number)"}).out, "1\n");
+  EXPECT_EQ(RunOk({"-e", "'[' (C:VELLOMAR:Fuel) scat"}).out, "[\n");
   EXPECT_EQ(RunOk({"-e", "'[' (C:vellomar:Fuel, STRING) scat ']' scat"}).out, "[]\n");
 }
 
@@ -88,13 +90,38 @@ TEST(RunnerModuleTest, OneUserVariableIsDumpedToo) {
   EXPECT_EQ(RunOk({"--dump", "-e", "1"}).out, "1\n");
 }
 
-// Scripts share the module's storage and the L: variables; registers are
-// cleared each frame, L: variables are not.
+// Scripts share the module's storage and the L: variables; each script has
+// registers of its own, kept from one frame to the next.
 TEST(RunnerModuleTest, GaugesShareStorageAndLocalsButNotRegisters) {
   const CommandResult result =
       RunOk({"--frames", "2", "-e", "l0 ++ s0", "-e", "(L:n) ++ (>L:n) 'v' (>C:VELLOMAR:Shared)",
              "-e", "(C:VELLOMAR:shared, string)", "-e", "(L:N) l0 +"});
-  EXPECT_EQ(result.out, "1\nv\n1\n1\nv\n2\n");
+  EXPECT_EQ(result.out, "1\nv\n1\n2\nv\n2\n");
+}
+
+// A property read without units is a text read when the module gives the
+// property the units "string".
+TEST(RunnerModuleTest, ReadsWithoutUnitsTakeThePropertysKind) {
+  EXPECT_EQ(RunOk({"-e", "'abc' (>C:VELLOMAR:Label) (C:VELLOMAR:Label) slen"}).out, "3\n");
+  EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:GetArrayToken) 1 +"}).out, "1\n");
+}
+
+// In a script file an expression goes on over the next lines while a block,
+// a variable or a text is open; all expressions of a file share registers.
+TEST(RunnerModuleTest, ExpressionsSpanLinesWhileSomethingIsOpen) {
+  const std::string script =
+      "\xEF\xBB\xBF"
+      "1 if{\r\n  2\r\n} els{ 3 }\r"
+      "(L:a long\nname) 'two\nlines' scat\n"
+      "4 s5\n"
+      "l5 (* a comment\n over lines *) 1 +\n";
+  EXPECT_EQ(RunOk({"-"}, script).out, "2\n0.two\nlines\n4\n5\n");
+}
+
+TEST(RunnerModuleTest, TemplatesPrintTheirText) {
+  EXPECT_EQ(RunOk({"--frames", "2", "-s", "%(l0 ++ s0)%!02d! of %('x' (>L:t))%(2)%!d!"}).out,
+            "01 of 2\n02 of 2\n");
+  EXPECT_EQ(RunOk({"-s", "%(1 2 &lt;)%{if}&apos;yes&apos;%{end} &amp;"}).out, "'yes' &\n");
 }
 
 TEST(RunnerModuleTest, ModuleStoppedAfterTheRun) {
