@@ -114,6 +114,15 @@ TEST(GaugeRunTest, DirectoryGivenAsGaugeIsRefused) {
   EXPECT_NE(result.out.find("is a directory"), std::string::npos) << result.out;
 }
 
+TEST(GaugeRunTest, NonAsciiFileNames) {
+  const std::string gauge = WriteScript("jauge-\xC3\xA9t\xC3\xA9-\xE8\x88\xAA.xml", kGauge);
+  const std::string scenario =
+      WriteScript("sc\xC3\xA9nario.toml", "[set]\n\"A:INDICATED ALTITUDE, feet\" = 12\n");
+  const CommandResult result = RunRunner({"--quiet", "--sim", scenario, gauge});
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_NE(result.out.find("summary: 1 gauge, 2 scripts, 2 ran"), std::string::npos) << result.out;
+}
+
 // An output stream that refuses every byte, as a full disk does.
 class FullDisk : public std::streambuf {
  protected:
