@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -114,10 +115,17 @@ TEST(GaugeRunTest, DirectoryGivenAsGaugeIsRefused) {
   EXPECT_NE(result.out.find("is a directory"), std::string::npos) << result.out;
 }
 
+// Written through the wide-character API on Windows, as an editor would.
+std::string WriteUtf8Named(const std::string& name, const std::string& text) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(std::filesystem::u8path(path), std::ios::binary) << text;
+  return path;
+}
+
 TEST(GaugeRunTest, NonAsciiFileNames) {
-  const std::string gauge = WriteScript("jauge-\xC3\xA9t\xC3\xA9-\xE8\x88\xAA.xml", kGauge);
+  const std::string gauge = WriteUtf8Named("jauge-\xC3\xA9t\xC3\xA9-\xE8\x88\xAA.xml", kGauge);
   const std::string scenario =
-      WriteScript("sc\xC3\xA9nario.toml", "[set]\n\"A:INDICATED ALTITUDE, feet\" = 12\n");
+      WriteUtf8Named("sc\xC3\xA9nario.toml", "[set]\n\"A:INDICATED ALTITUDE, feet\" = 12\n");
   const CommandResult result = RunRunner({"--quiet", "--sim", scenario, gauge});
   EXPECT_EQ(result.status, 0) << result.out << result.err;
   EXPECT_NE(result.out.find("summary: 1 gauge, 2 scripts, 2 ran"), std::string::npos) << result.out;
