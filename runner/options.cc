@@ -37,6 +37,8 @@ struct Command {
     app.set_help_flag("-h,--help", "print this help and exit");
     // Unknown options are reported here, in the runner's own words.
     app.allow_extras(true);
+    // A path such as /tmp/x.xml is a file on every system, never an option.
+    app.allow_windows_style_options(false);
     expression_option =
         app.add_option("-e", expressions, "one line of script given on the command line")
             ->type_name("SCRIPT")
