@@ -221,10 +221,9 @@ bool Panel::AddClick(const ClickRequest& click, std::string* problem) {
   return true;
 }
 
-bool Panel::RunSite(CompiledSite* site, int frame, Value* result) {
+bool Panel::RunSite(CompiledSite* site, Value* result) {
   *result = Value();
   if (site->failed || site->script == nullptr) return false;
-  (void)frame;
   if (!engine_->Run(site->script, result)) {
     Fail(site);
     return false;
@@ -235,7 +234,7 @@ bool Panel::RunSite(CompiledSite* site, int frame, Value* result) {
 void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
   if (element->has_visible) {
     Value visible;
-    RunSite(&element->visible, frame, &visible);
+    RunSite(&element->visible, &visible);
     if (ToDouble(visible) == 0) return;
   }
   for (CompiledSite& site : element->sites) {
@@ -251,7 +250,7 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
       continue;
     }
     Value result;
-    RunSite(&site, frame, &result);
+    RunSite(&site, &result);
     switch (model.kind) {
       case SiteKind::kSelect:
       case SiteKind::kRotate:
@@ -285,7 +284,7 @@ void Panel::RunClick(const PendingClick& click, int frame, GaugeFrame* out) {
     if (!KindsContain(model.kinds, click.event)) continue;
     for (CompiledSite& site : area.clicks[i]) {
       Value ignored;
-      RunSite(&site, frame, &ignored);
+      RunSite(&site, &ignored);
     }
     for (const KeyEvent& event : model.events) {
       sim_->Fire(gauge.engine_gauge, event.name, event.parameter);
@@ -307,7 +306,7 @@ void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
     }
     for (CompiledSite& update : gauge.updates) {
       Value ignored;
-      RunSite(&update, frame, &ignored);
+      RunSite(&update, &ignored);
     }
     for (CompiledElement& element : gauge.elements) RunElement(&element, frame, &out);
   }
