@@ -269,7 +269,7 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
   for (CompiledElement& child : element->children) RunElement(&child, frame, out);
 }
 
-void Panel::RunClick(const PendingClick& click, int frame, GaugeFrame* out) {
+void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
   CompiledGauge& gauge = *gauges_[static_cast<size_t>(click.gauge)];
   CompiledArea& area = gauge.areas[click.area];
   std::string shown = area.area->name;
@@ -302,7 +302,7 @@ void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
     out.gauge = static_cast<int>(g);
     out.file = gauge.model.file;
     for (const PendingClick& click : clicks_) {
-      if (click.frame == frame && click.gauge == static_cast<int>(g)) RunClick(click, frame, &out);
+      if (click.frame == frame && click.gauge == static_cast<int>(g)) RunClick(click, &out);
     }
     for (CompiledSite& update : gauge.updates) {
       Value ignored;

@@ -93,7 +93,7 @@ class Panel {
   void Compile(int gauge, const Site& site, CompiledSite* compiled);
   bool RunSite(CompiledSite* site, Value* result);
   void RunElement(CompiledElement* element, int frame, GaugeFrame* out);
-  void RunClick(const PendingClick& click, int frame, GaugeFrame* out);
+  void RunClick(const PendingClick& click, GaugeFrame* out);
   void Fail(CompiledSite* site);
 
   Engine* engine_;
