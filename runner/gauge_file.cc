@@ -354,9 +354,12 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
   if (contents.size() >= 3 && contents.substr(0, 3) == "\xEF\xBB\xBF") contents.remove_prefix(3);
   const bool utf16 = contents.size() >= 2 &&
                      (contents.substr(0, 2) == "\xFF\xFE" || contents.substr(0, 2) == "\xFE\xFF");
+  // A copy, so that the parser gets an aligned buffer even after the mark
+  // was cut off (it reads UTF-16 two bytes at a time).
+  const std::string buffer(contents);
   pugi::xml_document document;
   const pugi::xml_parse_result result =
-      document.load_buffer(contents.data(), contents.size(), pugi::parse_default,
+      document.load_buffer(buffer.data(), buffer.size(), pugi::parse_default,
                            utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
   const LineTable lines(contents);
   if (!result) {

@@ -161,6 +161,8 @@ const BadFileCase kBadFileCases[] = {
     {"other root", "<Panel/>", "g.xml:1:1: not a gauge file"},
     {"empty", "", "g.xml:1:1: not well-formed XML"},
     {"simbase without gauge", "<SimBase.Document/>", "not a gauge file"},
+    // Both marks: the UTF-16 text then starts at an odd offset of the file.
+    {"utf-8 mark before a utf-16 mark", "\xEF\xBB\xBF\xFE\xFF(L:n) 1 +", "g.xml:"},
 };
 
 TEST(GaugeFileTest, RejectsWhatIsNoGauge) {
