@@ -138,7 +138,18 @@ class GaugeReader {
   void Keep(Site site, std::vector<Site>* sites) {
     std::string expanded;
     std::string problem;
-    if (!macros_.Expand(site.text, &expanded, &problem)) {
+    bool ok = macros_.Expand(site.text, &expanded, &problem);
+    if (ok && site.text.size() < expanded.size()) {
+      // Each expansion is bounded, and so is their sum: a small file must
+      // not grow into a large model.
+      expanded_bytes_ += expanded.size() - site.text.size();
+      if (expanded_bytes_ > kMaxExpandedBytes) {
+        problem = "macros of this file expand to more than " +
+                  std::to_string(kMaxExpandedBytes >> 20) + " MiB in all";
+        ok = false;
+      }
+    }
+    if (!ok) {
       model_->macro_errors.emplace_back(std::move(site), std::move(problem));
       return;
     }
@@ -340,7 +351,10 @@ class GaugeReader {
   const std::string& file_;
   LineTable lines_;
   GaugeModel* model_;
+  static constexpr size_t kMaxExpandedBytes = size_t{16} << 20;
+
   MacroTable macros_;
+  size_t expanded_bytes_ = 0;
   int element_count_ = 0;
 };
 

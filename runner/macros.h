@@ -15,7 +15,8 @@
 // - the result is expanded again, so macros may use macros.
 // A macro that reaches itself again expands without end: that, an expansion
 // nested more than kMaxDepth deep, or a result above kMaxExpandedSize bytes
-// is an error naming the macro, never a hang.
+// is an error naming the macro, never a hang. (A gauge file also bounds
+// the sum of its expansions; see gauge_file.cc.)
 #ifndef VELLOMAR_RUNNER_MACROS_H_
 #define VELLOMAR_RUNNER_MACROS_H_
 

@@ -174,6 +174,26 @@ TEST(GaugeFileTest, RejectsWhatIsNoGauge) {
   }
 }
 
+TEST(GaugeFileTest, BoundsTheSumOfExpansions) {
+  // Each use stays under the bound for one expansion; together they pass
+  // the file's bound, and the uses after that are load errors.
+  std::string xml =
+      "<Gauge><Macro Name='a'>@b@b@b@b@b@b@b@b</Macro>"
+      "<Macro Name='b'>@c@c@c@c@c@c@c@c</Macro>"
+      "<Macro Name='c'>@d@d@d@d@d@d@d@d</Macro>"
+      "<Macro Name='d'>@e@e@e@e@e@e@e@e</Macro>"
+      "<Macro Name='e'>0123456789abcdef0123456789abcdef</Macro>";
+  for (int i = 0; i < 200; ++i) xml += "<Update>@a</Update>";
+  xml += "</Gauge>";
+  GaugeModel model;
+  std::string problem;
+  ASSERT_TRUE(ParseGaugeFile("g.xml", xml, &model, &problem)) << problem;
+  EXPECT_EQ(model.updates.size(), 128u);
+  ASSERT_FALSE(model.macro_errors.empty());
+  EXPECT_NE(model.macro_errors.front().second.find("16 MiB in all"), std::string::npos)
+      << model.macro_errors.front().second;
+}
+
 TEST(GaugeFileTest, RefusesDirectoriesAndMissingFiles) {
   GaugeModel model;
   std::string problem;
