@@ -2,25 +2,8 @@
 
 #include "callbacks/number_conversions.h"
 #include "host/panel_services.h"
-#include "storage/array_store.h"
-#include "storage/property_catalogue.h"
-#include "storage/user_variables.h"
 
 namespace vellomar {
-
-namespace {
-
-// Handed out by failing text reads; never written through.
-const char kNullText[] = "null";
-
-bool ActiveSizeAsNumber(double* value) {
-  int32_t size = 0;
-  if (!ActiveSize(&size)) return false;
-  *value = size;
-  return true;
-}
-
-}  // namespace
 
 bool CreateOrSelectArray(ArrayKind kind, const char* name) {
   switch (SelectArrayNamed(name)) {
@@ -35,22 +18,7 @@ bool CreateOrSelectArray(ArrayKind kind, const char* name) {
   return CreateArray(kind, name, units_code);
 }
 
-bool GetTextProperty(int32_t id, const char** value) {
-  if (value == nullptr) return false;
-  *value = kNullText;
-  switch (id) {
-    case kGetArrayName:
-      return ActiveName(value);
-    case kGetStringValue:
-      return ReadText(value);
-    default:
-      return UserValueOf(id, value);
-  }
-}
-
-bool GetNumberProperty(int32_t id, double* value) {
-  if (value == nullptr) return false;
-  *value = 1.0;
+bool GetOtherNumberProperty(int32_t id, double* value) {
   switch (id) {
     case kGetReadIndex:
       *value = ReadIndex();
@@ -58,32 +26,18 @@ bool GetNumberProperty(int32_t id, double* value) {
     case kGetWriteIndex:
       *value = WriteIndex();
       return true;
-    case kGetArrayToken:
-      *value = ActiveToken();
+    case kGetArraySize: {
+      int32_t size = 0;
+      if (!ActiveSize(&size)) return false;
+      *value = size;
       return true;
-    case kGetNumberValue:
-      return ReadNumber(value);
-    case kGetArraySize:
-      return ActiveSizeAsNumber(value);
+    }
     default:
       return false;
   }
 }
 
-bool SetTextProperty(int32_t id, const char* value) {
-  switch (id) {
-    case kCreateNumberArray:
-      return CreateOrSelectArray(ArrayKind::kNumber, value);
-    case kCreateStringArray:
-      return CreateOrSelectArray(ArrayKind::kString, value);
-    case kSetStringValue:
-      return WriteText(value);
-    default:
-      return SetUserValue(id, value);
-  }
-}
-
-bool SetNumberProperty(int32_t id, double value) {
+bool SetOtherNumberProperty(int32_t id, double value) {
   switch (id) {
     case kSetActiveArray:
       SetActiveToken(TokenFromNumber(value));
@@ -94,8 +48,6 @@ bool SetNumberProperty(int32_t id, double value) {
     case kSetWriteIndex:
       SetWriteIndex(IndexFromNumber(value));
       return true;
-    case kSetNumberValue:
-      return WriteNumber(value);
     case kSetArraySize:
       SetPendingSize(IndexFromNumber(value));
       return true;

@@ -37,11 +37,4 @@ bool FitsSlot(const char* text) {
   return false;
 }
 
-bool CopyIntoSlot(char* slot, const char* text) {
-  if (!FitsSlot(text)) return false;
-  // A host may hand back a text this module gave it, so `text` can be `slot`.
-  std::memmove(slot, text, std::strlen(text) + 1);
-  return true;
-}
-
 }  // namespace vellomar

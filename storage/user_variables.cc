@@ -73,8 +73,7 @@ bool ResolveKeyword(const PropertyTableEntry* table, uint32_t length, const char
   return CreateUserVariable(keyword, hash, id);
 }
 
-bool KeywordOf(const PropertyTableEntry* table, uint32_t length, int32_t id,
-               const char** keyword) {
+bool KeywordOf(const PropertyTableEntry* table, uint32_t length, int32_t id, const char** keyword) {
   if (keyword == nullptr) return false;
   if (IsTableId(length, id)) {
     *keyword = table[id].keyword;
@@ -95,13 +94,6 @@ bool UnitsOf(const PropertyTableEntry* table, uint32_t length, int32_t id, int32
   UserVariable* variable = FindUserVariable(id);
   if (variable == nullptr) return false;
   *units_code = variable->units_code;
-  return true;
-}
-
-bool UserValueOf(int32_t id, const char** value) {
-  UserVariable* variable = FindUserVariable(id);
-  if (variable == nullptr || value == nullptr) return false;
-  *value = variable->value;
   return true;
 }
 
