@@ -34,17 +34,25 @@ struct Row {
   double nanoseconds = 0.0;
 };
 
+// True for arguments that count what is stored ("arrays:100", "variables:1"),
+// as opposed to ones that pick a case ("keyword:3").
+bool IsCount(const std::string& args) {
+  return args.rfind("arrays:", 0) == 0 || args.rfind("variables:", 0) == 0;
+}
+
 // "arrays:100" with its count replaced by 1.
 std::string AtCountOne(const std::string& args) { return args.substr(0, args.find(':') + 1) + "1"; }
 
-// "arrays:100" gives "100" and "arrays".
+// "arrays:100" gives "100" and " (arrays)"; "keyword:3" gives "" and
+// " (keyword 3)".
 std::string CountOf(const std::string& args) {
-  const std::size_t colon = args.find(':');
-  return colon == std::string::npos ? "" : args.substr(colon + 1);
+  return IsCount(args) ? args.substr(args.find(':') + 1) : "";
 }
 std::string KindOf(const std::string& args) {
   const std::size_t colon = args.find(':');
-  return colon == std::string::npos ? "" : " (" + args.substr(0, colon) + ")";
+  if (colon == std::string::npos) return "";
+  if (IsCount(args)) return " (" + args.substr(0, colon) + ")";
+  return " (" + args.substr(0, colon) + " " + args.substr(colon + 1) + ")";
 }
 
 }  // namespace
@@ -106,7 +114,7 @@ int main(int argc, char** argv) {
     std::printf("| %s%s | %s | %.2f | %.2f | ", row.label.c_str(), KindOf(row.args).c_str(),
                 CountOf(row.args).c_str(), row.nanoseconds, row.nanoseconds / floor->second);
     const auto first = times.find(row.function + "/" + AtCountOne(row.args));
-    if (!row.args.empty() && first != times.end() && first->second > 0) {
+    if (IsCount(row.args) && first != times.end() && first->second > 0) {
       std::printf("%.2f |\n", row.nanoseconds / first->second);
     } else {
       std::printf("|\n");

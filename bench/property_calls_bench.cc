@@ -99,6 +99,8 @@ class Module {
 
 Module g_module;
 
+constexpr int32_t kTableKeywords = 15;
+
 std::size_t Count(const benchmark::State& state) {
   return static_cast<std::size_t>(state.range(0));
 }
@@ -295,19 +297,49 @@ void BM_UserWrite(benchmark::State& state) {
 
 // ---- Keyword resolution.
 
-// The table's last keyword, in another case: the whole table is compared.
-void BM_ResolveTableKeyword(benchmark::State& state) {
-  state.SetLabel("resolve a table keyword");
-  const NamePool names("Var", Count(state));
-  if (!WithVariables(state, names)) return;
+// The spellings of table keyword `id`: as the module lists it and folded to
+// lower case. Empty when the module does not name the id.
+std::vector<std::string> SpellingsOf(int32_t id) {
+  const char* keyword = nullptr;
+  if (!g_module.panel().ConvertPropertyToString(id, &keyword) || keyword == nullptr) return {};
+  return {keyword, vellomar::FoldAscii(keyword)};
+}
+
+// Resolves each spelling in `spellings` in turn, one per call.
+void TimeResolving(benchmark::State& state, const std::vector<std::string>& spellings) {
+  if (spellings.empty()) return state.SkipWithError("no keyword to resolve");
   const hostsim::PanelObject& panel = g_module.panel();
-  const char* keyword = "setstringvalue";
+  std::size_t next = 0;
   TimeCalls(state, [&] {
     int32_t id = -1;
-    const bool ok = panel.ConvertStringToProperty(keyword, &id);
+    const bool ok = panel.ConvertStringToProperty(spellings[next].c_str(), &id);
+    next = next + 1 == spellings.size() ? 0 : next + 1;
     benchmark::DoNotOptimize(id);
     return ok;
   });
+}
+
+// All 15 table keywords, each as listed and in lower case, in turn.
+void BM_ResolveTableKeyword(benchmark::State& state) {
+  state.SetLabel("resolve a table keyword, all 15 in turn");
+  const NamePool names("Var", Count(state));
+  if (!WithVariables(state, names)) return;
+  std::vector<std::string> spellings;
+  for (int32_t id = 0; id < kTableKeywords; ++id) {
+    for (std::string& spelling : SpellingsOf(id)) spellings.push_back(std::move(spelling));
+  }
+  TimeResolving(state, spellings);
+}
+
+// One table keyword, as listed and in lower case in turn, with 10,000 user
+// variables stored.
+void BM_ResolveEachTableKeyword(benchmark::State& state) {
+  state.SetLabel("resolve one table keyword");
+  const NamePool names("Var", 10000);
+  if (!g_module.Restart() || !g_module.AddVariables(names, 10000)) {
+    return state.SkipWithError("could not create the user variables");
+  }
+  TimeResolving(state, SpellingsOf(static_cast<int32_t>(state.range(0))));
 }
 
 // The newest variable, spelled in another case.
@@ -366,6 +398,7 @@ BENCHMARK(BM_SelectByTokenAndRead)->Apply(Arrays);
 BENCHMARK(BM_UserRead)->Apply(Variables);
 BENCHMARK(BM_UserWrite)->Apply(Variables);
 BENCHMARK(BM_ResolveTableKeyword)->Apply(Variables);
+BENCHMARK(BM_ResolveEachTableKeyword)->ArgName("keyword")->DenseRange(0, kTableKeywords - 1);
 BENCHMARK(BM_ResolveExistingVariable)->Apply(Variables);
 BENCHMARK(BM_ResolveNewVariable)->Apply(Variables);
 

@@ -20,9 +20,48 @@ inline constexpr std::size_t kTextSlotSize = VELLOMAR_TEXT_SLOT_SIZE;
 // letters. Neither may be null.
 bool EqualIgnoringCase(const char* a, const char* b);
 
+// The start of a text as lookups that ignore case see it: its first bytes,
+// each ORed with 0x20, packed little-endian into words and zero past the
+// text's end. ORing with 0x20 maps A-Z onto a-z and leaves a-z alone, so two
+// texts that EqualIgnoringCase() holds equal have equal heads (the converse
+// holds for texts of letters only).
+inline constexpr std::size_t kFoldedHeadWords = 3;
+inline constexpr std::size_t kFoldedHeadBytes = kFoldedHeadWords * 8;
+struct FoldedHead {
+  uint64_t words[kFoldedHeadWords];
+  // The text's length when it is shorter than kFoldedHeadBytes; otherwise
+  // kFoldedHeadBytes.
+  std::size_t length;
+};
+
+// Reads `text` (not null) up to its NUL or kFoldedHeadBytes bytes, whichever
+// comes first; no byte after the NUL.
+constexpr FoldedHead ReadFoldedHead(const char* text) {
+  FoldedHead head{{0, 0, 0}, 0};
+  for (std::size_t word = 0; word < kFoldedHeadWords; ++word) {
+    uint64_t packed = 0;
+    for (std::size_t byte = 0; byte < 8; ++byte) {
+      const auto c = static_cast<unsigned char>(text[word * 8 + byte]);
+      if (c == 0) {
+        head.words[word] = packed;
+        head.length = word * 8 + byte;
+        return head;
+      }
+      packed |= static_cast<uint64_t>(c | 0x20u) << (byte * 8);
+    }
+    head.words[word] = packed;
+  }
+  head.length = kFoldedHeadBytes;
+  return head;
+}
+
 // A hash of `text` that ignores the case of ASCII letters, so that texts that
 // EqualIgnoringCase() holds equal have equal hashes. Not null.
 uint32_t HashIgnoringCase(const char* text);
+
+// HashIgnoringCase(text), given the text's head, for a text that fits a slot;
+// false for a longer one. Reads no further than FitsSlot().
+bool HashIfFits(const char* text, const FoldedHead& head, uint32_t* hash);
 
 // True when `text` is not null and fits a slot. Reads at most kTextSlotSize
 // bytes of `text`, so an unterminated or huge text is never read past that.

@@ -56,16 +56,31 @@ bool CreateUserVariable(const char* keyword, uint32_t hash, int32_t* id) {
 
 }  // namespace
 
+// Gauges resolve every keyword they name as they load, so this runs thousands
+// of times while a panel opens: the keyword is read once, its head finds a
+// table keyword with a single comparison, and the same head starts the hash
+// that finds a user variable.
 bool ResolveKeyword(const PropertyTableEntry* table, uint32_t length, const char* keyword,
                     int32_t* id) {
-  if (id == nullptr || !FitsSlot(keyword)) return false;
-  for (uint32_t i = 0; i < length; ++i) {
-    if (EqualIgnoringCase(keyword, table[i].keyword)) {
-      *id = static_cast<int32_t>(i);
+  if (id == nullptr || keyword == nullptr) return false;
+  const FoldedHead head = ReadFoldedHead(keyword);
+  if (table == kPropertyTable && length == kPropertyCount) {
+    const int32_t table_id = FindTableKeyword(head);
+    if (table_id >= 0) {
+      *id = table_id;
       return true;
     }
+  } else {
+    if (!FitsSlot(keyword)) return false;
+    for (uint32_t i = 0; i < length; ++i) {
+      if (EqualIgnoringCase(keyword, table[i].keyword)) {
+        *id = static_cast<int32_t>(i);
+        return true;
+      }
+    }
   }
-  const uint32_t hash = HashIgnoringCase(keyword);
+  uint32_t hash = 0;
+  if (!HashIfFits(keyword, head, &hash)) return false;
   if (const UserVariable* variable = FindUserVariableNamed(keyword, hash)) {
     *id = variable->id;
     return true;
