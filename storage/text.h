@@ -34,24 +34,30 @@ struct FoldedHead {
   std::size_t length;
 };
 
+// The 0x20 bits for the first `bytes` bytes of a word (all of them from 8 up).
+constexpr uint64_t CaseBits(std::size_t bytes) {
+  return bytes >= 8 ? 0x2020202020202020ull
+                    : 0x2020202020202020ull & ((uint64_t{1} << (8 * bytes)) - 1);
+}
+
 // Reads `text` (not null) up to its NUL or kFoldedHeadBytes bytes, whichever
-// comes first; no byte after the NUL.
+// comes first; no byte after the NUL. The bytes are gathered as they are and
+// the 0x20 bits set once per word at the end.
 constexpr FoldedHead ReadFoldedHead(const char* text) {
-  FoldedHead head{{0, 0, 0}, 0};
+  FoldedHead head{{0, 0, 0}, kFoldedHeadBytes};
   for (std::size_t word = 0; word < kFoldedHeadWords; ++word) {
     uint64_t packed = 0;
     for (std::size_t byte = 0; byte < 8; ++byte) {
       const auto c = static_cast<unsigned char>(text[word * 8 + byte]);
       if (c == 0) {
-        head.words[word] = packed;
+        head.words[word] = packed | CaseBits(byte);
         head.length = word * 8 + byte;
         return head;
       }
-      packed |= static_cast<uint64_t>(c | 0x20u) << (byte * 8);
+      packed |= static_cast<uint64_t>(c) << (byte * 8);
     }
-    head.words[word] = packed;
+    head.words[word] = packed | CaseBits(8);
   }
-  head.length = kFoldedHeadBytes;
   return head;
 }
 

@@ -29,7 +29,9 @@ UserVariable* FindUserVariableNamed(const char* keyword, uint32_t hash) {
 
 bool IsTableId(uint32_t length, int32_t id) { return static_cast<uint32_t>(id) < length; }
 
-bool CreateUserVariable(const char* keyword, uint32_t hash, int32_t* id) {
+// Out of line: resolving an existing keyword, the common case, then needs no
+// registers saved.
+__attribute__((noinline)) bool CreateUserVariable(const char* keyword, uint32_t hash, int32_t* id) {
   auto* last = static_cast<UserVariable*>(g_storage.user_by_id.Back());
   if (last != nullptr && last->id == std::numeric_limits<int32_t>::max()) return false;
   // Room in the indexes first, so that once the record exists nothing can fail.
@@ -54,6 +56,19 @@ bool CreateUserVariable(const char* keyword, uint32_t hash, int32_t* id) {
   return true;
 }
 
+// A table other than the module's own, compared keyword by keyword.
+__attribute__((noinline)) bool FindInTable(const PropertyTableEntry* table, uint32_t length,
+                                           const char* keyword, int32_t* id) {
+  if (!FitsSlot(keyword)) return false;
+  for (uint32_t i = 0; i < length; ++i) {
+    if (EqualIgnoringCase(keyword, table[i].keyword)) {
+      *id = static_cast<int32_t>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 // Gauges resolve every keyword they name as they load, so this runs thousands
@@ -70,14 +85,8 @@ bool ResolveKeyword(const PropertyTableEntry* table, uint32_t length, const char
       *id = table_id;
       return true;
     }
-  } else {
-    if (!FitsSlot(keyword)) return false;
-    for (uint32_t i = 0; i < length; ++i) {
-      if (EqualIgnoringCase(keyword, table[i].keyword)) {
-        *id = static_cast<int32_t>(i);
-        return true;
-      }
-    }
+  } else if (FindInTable(table, length, keyword, id)) {
+    return true;
   }
   uint32_t hash = 0;
   if (!HashIfFits(keyword, head, &hash)) return false;
