@@ -18,7 +18,22 @@ bool CreateOrSelectArray(ArrayKind kind, const char* name) {
   return CreateArray(kind, name, units_code);
 }
 
-bool GetOtherNumberProperty(int32_t id, double* value) {
+bool CompleteGetTextProperty(int32_t id, const char** value) {
+  if (value == nullptr) return false;
+  *value = kNullText;
+  switch (id) {
+    case kGetArrayName:
+      return ActiveName(value);
+    case kGetStringValue:
+      return ReadText(value);
+    default:
+      return UserValueOf(id, value);
+  }
+}
+
+bool CompleteGetNumberProperty(int32_t id, double* value) {
+  if (value == nullptr) return false;
+  *value = 1.0;
   switch (id) {
     case kGetReadIndex:
       *value = ReadIndex();
@@ -26,6 +41,11 @@ bool GetOtherNumberProperty(int32_t id, double* value) {
     case kGetWriteIndex:
       *value = WriteIndex();
       return true;
+    case kGetArrayToken:
+      *value = ActiveToken();
+      return true;
+    case kGetNumberValue:
+      return ReadNumber(value);
     case kGetArraySize: {
       int32_t size = 0;
       if (!ActiveSize(&size)) return false;
@@ -37,7 +57,20 @@ bool GetOtherNumberProperty(int32_t id, double* value) {
   }
 }
 
-bool SetOtherNumberProperty(int32_t id, double value) {
+bool CompleteSetTextProperty(int32_t id, const char* value) {
+  switch (id) {
+    case kCreateNumberArray:
+      return CreateOrSelectArray(ArrayKind::kNumber, value);
+    case kCreateStringArray:
+      return CreateOrSelectArray(ArrayKind::kString, value);
+    case kSetStringValue:
+      return WriteText(value);
+    default:
+      return SetUserValue(id, value);
+  }
+}
+
+bool CompleteSetNumberProperty(int32_t id, double value) {
   switch (id) {
     case kSetActiveArray:
       SetActiveToken(TokenFromNumber(value));
@@ -48,6 +81,8 @@ bool SetOtherNumberProperty(int32_t id, double value) {
     case kSetWriteIndex:
       SetWriteIndex(IndexFromNumber(value));
       return true;
+    case kSetNumberValue:
+      return WriteNumber(value);
     case kSetArraySize:
       SetPendingSize(IndexFromNumber(value));
       return true;

@@ -100,6 +100,13 @@ __attribute__((noinline)) bool LookUpActiveThen(Access access) {
   return access(array);
 }
 
+// The remembered active array while its token is still the active one; null
+// otherwise (then FindArray, or OnActiveArray, finds it).
+inline ArrayRecord* RememberedActiveArray() {
+  ArrayRecord* array = g_storage.active_array;
+  return array != nullptr && array->token == g_storage.active_token ? array : nullptr;
+}
+
 // `access(array)` on the active array; false when no array has the active
 // token.
 template <class Access>
