@@ -6,16 +6,16 @@
 // through a table of function pointers that returns a stored double.
 //
 // The module is loaded once; each benchmark restarts it (stop, start) so that
-// it begins from empty storage.
+// it begins from empty storage. Results come in Google Benchmark's own formats
+// (console, and JSON or CSV with --benchmark_out); vellomar_bench_ratios turns
+// the JSON into the table of ratios to the floor and to a count of 1.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/ascii_case.h"
@@ -99,6 +99,8 @@ class Module {
 
 Module g_module;
 
+constexpr int32_t kTableKeywords = 15;
+
 std::size_t Count(const benchmark::State& state) {
   return static_cast<std::size_t>(state.range(0));
 }
@@ -142,6 +144,7 @@ double Stored3() { return g_stored[3]; }
 double (*g_readers[4])() = {Stored0, Stored1, Stored2, Stored3};
 
 void BM_Floor(benchmark::State& state) {
+  state.SetLabel("floor: indirect call returning a stored double");
   double (**readers)() = g_readers;
   std::size_t slot = 2;
   for (auto _ : state) {
@@ -156,6 +159,7 @@ BENCHMARK(BM_Floor);
 // ---- Element access on the active array.
 
 void BM_NumberRead(benchmark::State& state) {
+  state.SetLabel("number element read");
   const NamePool names("Numbers", Count(state));
   if (!WithArrays(state, "CreateNumberArray", names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -169,6 +173,7 @@ void BM_NumberRead(benchmark::State& state) {
 }
 
 void BM_NumberWrite(benchmark::State& state) {
+  state.SetLabel("number element write");
   const NamePool names("Numbers", Count(state));
   if (!WithArrays(state, "CreateNumberArray", names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -181,6 +186,7 @@ void BM_NumberWrite(benchmark::State& state) {
 }
 
 void BM_TextRead(benchmark::State& state) {
+  state.SetLabel("text element read");
   const NamePool names("Texts", Count(state));
   if (!WithArrays(state, "CreateStringArray", names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -194,6 +200,7 @@ void BM_TextRead(benchmark::State& state) {
 }
 
 void BM_TextWrite(benchmark::State& state) {
+  state.SetLabel("text element write");
   const NamePool names("Texts", Count(state));
   if (!WithArrays(state, "CreateStringArray", names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -206,6 +213,7 @@ void BM_TextWrite(benchmark::State& state) {
 }
 
 void BM_TokenRead(benchmark::State& state) {
+  state.SetLabel("active-token read");
   const NamePool names("Numbers", Count(state));
   if (!WithArrays(state, "CreateNumberArray", names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -221,6 +229,7 @@ void BM_TokenRead(benchmark::State& state) {
 // ---- Choosing another array: by its name text, or by writing its token.
 
 void BM_SelectByName(benchmark::State& state) {
+  state.SetLabel("select an array by its name text");
   const NamePool names("Numbers", Count(state));
   if (!WithArrays(state, "CreateNumberArray", names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -235,6 +244,7 @@ void BM_SelectByName(benchmark::State& state) {
 // Two calls per iteration: the token write, then an element read, alternating
 // between the first and the last array so that every read needs the lookup.
 void BM_SelectByTokenAndRead(benchmark::State& state) {
+  state.SetLabel("token write + element read, 2 calls");
   const NamePool names("Numbers", Count(state));
   if (!WithArrays(state, "CreateNumberArray", names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -259,6 +269,7 @@ void BM_SelectByTokenAndRead(benchmark::State& state) {
 // ---- User variables: the newest one.
 
 void BM_UserRead(benchmark::State& state) {
+  state.SetLabel("user-variable read");
   const NamePool names("Var", Count(state));
   if (!WithVariables(state, names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -272,6 +283,7 @@ void BM_UserRead(benchmark::State& state) {
 }
 
 void BM_UserWrite(benchmark::State& state) {
+  state.SetLabel("user-variable write");
   const NamePool names("Var", Count(state));
   if (!WithVariables(state, names)) return;
   const hostsim::GaugeObject& gauge = g_module.gauge();
@@ -285,22 +297,54 @@ void BM_UserWrite(benchmark::State& state) {
 
 // ---- Keyword resolution.
 
-// The table's last keyword, in another case: the whole table is compared.
-void BM_ResolveTableKeyword(benchmark::State& state) {
-  const NamePool names("Var", Count(state));
-  if (!WithVariables(state, names)) return;
+// The spellings of table keyword `id`: as the module lists it and folded to
+// lower case. Empty when the module does not name the id.
+std::vector<std::string> SpellingsOf(int32_t id) {
+  const char* keyword = nullptr;
+  if (!g_module.panel().ConvertPropertyToString(id, &keyword) || keyword == nullptr) return {};
+  return {keyword, vellomar::FoldAscii(keyword)};
+}
+
+// Resolves each spelling in `spellings` in turn, one per call.
+void TimeResolving(benchmark::State& state, const std::vector<std::string>& spellings) {
+  if (spellings.empty()) return state.SkipWithError("no keyword to resolve");
   const hostsim::PanelObject& panel = g_module.panel();
-  const char* keyword = "setstringvalue";
+  std::size_t next = 0;
   TimeCalls(state, [&] {
     int32_t id = -1;
-    const bool ok = panel.ConvertStringToProperty(keyword, &id);
+    const bool ok = panel.ConvertStringToProperty(spellings[next].c_str(), &id);
+    next = next + 1 == spellings.size() ? 0 : next + 1;
     benchmark::DoNotOptimize(id);
     return ok;
   });
 }
 
+// All 15 table keywords, each as listed and in lower case, in turn.
+void BM_ResolveTableKeyword(benchmark::State& state) {
+  state.SetLabel("resolve a table keyword, all 15 in turn");
+  const NamePool names("Var", Count(state));
+  if (!WithVariables(state, names)) return;
+  std::vector<std::string> spellings;
+  for (int32_t id = 0; id < kTableKeywords; ++id) {
+    for (std::string& spelling : SpellingsOf(id)) spellings.push_back(std::move(spelling));
+  }
+  TimeResolving(state, spellings);
+}
+
+// One table keyword, as listed and in lower case in turn, with 10,000 user
+// variables stored.
+void BM_ResolveEachTableKeyword(benchmark::State& state) {
+  state.SetLabel("resolve one table keyword");
+  const NamePool names("Var", 10000);
+  if (!g_module.Restart() || !g_module.AddVariables(names, 10000)) {
+    return state.SkipWithError("could not create the user variables");
+  }
+  TimeResolving(state, SpellingsOf(static_cast<int32_t>(state.range(0))));
+}
+
 // The newest variable, spelled in another case.
 void BM_ResolveExistingVariable(benchmark::State& state) {
+  state.SetLabel("resolve a variable in another case");
   const NamePool names("Var", Count(state));
   if (!WithVariables(state, names)) return;
   const hostsim::PanelObject& panel = g_module.panel();
@@ -317,6 +361,7 @@ void BM_ResolveExistingVariable(benchmark::State& state) {
 // in batches of a tenth of the count (at least 100); before each batch, outside
 // the timed region, the module is restarted and refilled to the count.
 void BM_ResolveNewVariable(benchmark::State& state) {
+  state.SetLabel("resolve a new keyword: creates");
   const std::size_t count = Count(state);
   const std::size_t batch = std::max<std::size_t>(100, count / 10);
   const NamePool names("Var", count + batch);
@@ -353,85 +398,11 @@ BENCHMARK(BM_SelectByTokenAndRead)->Apply(Arrays);
 BENCHMARK(BM_UserRead)->Apply(Variables);
 BENCHMARK(BM_UserWrite)->Apply(Variables);
 BENCHMARK(BM_ResolveTableKeyword)->Apply(Variables);
+BENCHMARK(BM_ResolveEachTableKeyword)->ArgName("keyword")->DenseRange(0, kTableKeywords - 1);
 BENCHMARK(BM_ResolveExistingVariable)->Apply(Variables);
 BENCHMARK(BM_ResolveNewVariable)->Apply(Variables);
 
-// ---- Reports.
-
-// The usual console report, then a Markdown table of the CPU time per call
-// (the median where the run has repetitions) with its ratio to the floor and
-// to the same operation at a count of 1.
-class TableReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.error_occurred) {
-        failed_ = true;
-        continue;
-      }
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      const std::pair<std::string, std::string> key(run.run_name.function_name, run.run_name.args);
-      if (times_.count(key) == 0) order_.push_back(key);
-      times_[key] = run.GetAdjustedCPUTime();
-    }
-  }
-
-  // True when some benchmark could not run.
-  bool failed() const { return failed_; }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const auto floor = times_.find({"BM_Floor", ""});
-    if (floor == times_.end()) return;
-    std::printf("\n| operation | count | ns per call | × floor | × count 1 |\n");
-    std::printf("|---|---|---|---|---|\n");
-    for (const auto& key : order_) {
-      const double time = times_[key];
-      const auto first = times_.find({key.first, Args(key.second, "1")});
-      std::printf("| %s | %s | %.2f | %.1f | ", Describe(key.first), Count(key.second), time,
-                  time / floor->second);
-      if (first != times_.end() && !key.second.empty()) {
-        std::printf("%.2f |\n", time / first->second);
-      } else {
-        std::printf("|\n");
-      }
-    }
-  }
-
- private:
-  // "arrays:100" with the count replaced.
-  static std::string Args(const std::string& args, const char* count) {
-    return args.substr(0, args.find(':') + 1) + count;
-  }
-  static const char* Count(const std::string& args) {
-    const std::size_t colon = args.find(':');
-    return colon == std::string::npos ? "" : args.c_str() + colon + 1;
-  }
-  static const char* Describe(const std::string& function) {
-    static const std::map<std::string, const char*> kDescriptions = {
-        {"BM_Floor", "floor: indirect call returning a stored double"},
-        {"BM_NumberRead", "number element read (arrays)"},
-        {"BM_NumberWrite", "number element write (arrays)"},
-        {"BM_TextRead", "text element read (arrays)"},
-        {"BM_TextWrite", "text element write (arrays)"},
-        {"BM_TokenRead", "active-token read (arrays)"},
-        {"BM_SelectByName", "select an array by its name text (arrays)"},
-        {"BM_SelectByTokenAndRead", "token write + element read, 2 calls (arrays)"},
-        {"BM_UserRead", "user-variable read (variables)"},
-        {"BM_UserWrite", "user-variable write (variables)"},
-        {"BM_ResolveTableKeyword", "resolve a table keyword (variables)"},
-        {"BM_ResolveExistingVariable", "resolve a variable in another case (variables)"},
-        {"BM_ResolveNewVariable", "resolve a new keyword: creates (variables)"},
-    };
-    const auto it = kDescriptions.find(function);
-    return it != kDescriptions.end() ? it->second : function.c_str();
-  }
-
-  bool failed_ = false;
-  std::vector<std::pair<std::string, std::string>> order_;
-  std::map<std::pair<std::string, std::string>, double> times_;
-};
+// ---- Memory.
 
 // Heap bytes in use in the whole process, where the C library tells.
 double HeapInUse() {
@@ -442,39 +413,47 @@ double HeapInUse() {
 #endif
 }
 
-// Heap bytes that storage takes per record and per element, measured around
-// creations through the slots (allocator overhead and the indexes included).
-// False when the storage could not be filled.
-bool ReportMemory() {
-  constexpr std::size_t kCount = 10000;
-  const NamePool names("Mem", kCount);
-  struct Measure {
-    const char* what;
-    const char* create_keyword;  // null: user variables
-    double size;
-    double bytes = 0.0;
-  } measures[] = {
-      {"user variable", nullptr, 0},
-      {"number array of 1 element", "CreateNumberArray", 1},
-      {"number array of 101 elements", "CreateNumberArray", 101},
-      {"string array of 1 element", "CreateStringArray", 1},
-      {"string array of 101 elements", "CreateStringArray", 101},
-  };
-  for (Measure& m : measures) {
-    if (!g_module.Restart()) return false;
-    const double before = HeapInUse();
-    const bool made = m.create_keyword == nullptr
-                          ? g_module.AddVariables(names, kCount)
-                          : g_module.AddArrays(m.create_keyword, names, kCount, m.size);
-    if (!made) return false;
-    m.bytes = (HeapInUse() - before) / kCount;
-  }
-  std::printf("\n| stored with %zu of a kind | heap bytes each |\n|---|---|\n", kCount);
-  for (const Measure& m : measures) std::printf("| %s | %.1f |\n", m.what, m.bytes);
-  std::printf("| number element | %.1f |\n", (measures[2].bytes - measures[1].bytes) / 100);
-  std::printf("| string element | %.1f |\n", (measures[4].bytes - measures[3].bytes) / 100);
-  return true;
+// Heap bytes storage takes for each of 10,000 records of a kind, measured
+// around creations through the slots (allocator overhead and the indexes
+// included), as the counter heap_bytes_each; for arrays also heap bytes per
+// element, from arrays of 1 and of 101 elements. The time is not of interest.
+constexpr std::size_t kMemoryCount = 10000;
+
+double HeapBytesEach(const char* create_keyword, double size) {
+  const NamePool names("Mem", kMemoryCount);
+  if (!g_module.Restart()) return -1.0;
+  const double before = HeapInUse();
+  const bool made = create_keyword == nullptr
+                        ? g_module.AddVariables(names, kMemoryCount)
+                        : g_module.AddArrays(create_keyword, names, kMemoryCount, size);
+  return made ? (HeapInUse() - before) / kMemoryCount : -1.0;
 }
+
+void BM_HeapPerUserVariable(benchmark::State& state) {
+  state.SetLabel("heap per user variable");
+  double each = 0.0;
+  for (auto _ : state) each = HeapBytesEach(nullptr, 0);
+  if (each < 0) return state.SkipWithError("could not create the user variables");
+  state.counters["heap_bytes_each"] = each;
+}
+
+void BM_HeapPerArray(benchmark::State& state, const char* create_keyword) {
+  state.SetLabel("heap per array");
+  double small = 0.0;
+  double large = 0.0;
+  for (auto _ : state) {
+    small = HeapBytesEach(create_keyword, 1);
+    large = HeapBytesEach(create_keyword, 101);
+  }
+  if (small < 0 || large < 0) return state.SkipWithError("could not create the arrays");
+  state.counters["heap_bytes_each"] = small;
+  state.counters["heap_bytes_each_101"] = large;
+  state.counters["heap_bytes_per_element"] = (large - small) / 100;
+}
+
+BENCHMARK(BM_HeapPerUserVariable)->Iterations(1);
+BENCHMARK_CAPTURE(BM_HeapPerArray, number, "CreateNumberArray")->Iterations(1);
+BENCHMARK_CAPTURE(BM_HeapPerArray, string, "CreateStringArray")->Iterations(1);
 
 }  // namespace
 
@@ -494,10 +473,8 @@ int main(int argc, char** argv) {
 #ifdef VELLOMAR_BENCH_HEAP_STATS
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
-  TableReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const bool measured = ReportMemory();
+  benchmark::RunSpecifiedBenchmarks();
   g_module.Unload();
   benchmark::Shutdown();
-  return reporter.failed() || !measured ? 1 : 0;
+  return 0;
 }

@@ -2,25 +2,8 @@
 
 #include "callbacks/number_conversions.h"
 #include "host/panel_services.h"
-#include "storage/array_store.h"
-#include "storage/property_catalogue.h"
-#include "storage/user_variables.h"
 
 namespace vellomar {
-
-namespace {
-
-// Handed out by failing text reads; never written through.
-const char kNullText[] = "null";
-
-bool ActiveSizeAsNumber(double* value) {
-  int32_t size = 0;
-  if (!ActiveSize(&size)) return false;
-  *value = size;
-  return true;
-}
-
-}  // namespace
 
 bool CreateOrSelectArray(ArrayKind kind, const char* name) {
   switch (SelectArrayNamed(name)) {
@@ -35,7 +18,7 @@ bool CreateOrSelectArray(ArrayKind kind, const char* name) {
   return CreateArray(kind, name, units_code);
 }
 
-bool GetTextProperty(int32_t id, const char** value) {
+bool CompleteGetTextProperty(int32_t id, const char** value) {
   if (value == nullptr) return false;
   *value = kNullText;
   switch (id) {
@@ -48,7 +31,7 @@ bool GetTextProperty(int32_t id, const char** value) {
   }
 }
 
-bool GetNumberProperty(int32_t id, double* value) {
+bool CompleteGetNumberProperty(int32_t id, double* value) {
   if (value == nullptr) return false;
   *value = 1.0;
   switch (id) {
@@ -63,14 +46,18 @@ bool GetNumberProperty(int32_t id, double* value) {
       return true;
     case kGetNumberValue:
       return ReadNumber(value);
-    case kGetArraySize:
-      return ActiveSizeAsNumber(value);
+    case kGetArraySize: {
+      int32_t size = 0;
+      if (!ActiveSize(&size)) return false;
+      *value = size;
+      return true;
+    }
     default:
       return false;
   }
 }
 
-bool SetTextProperty(int32_t id, const char* value) {
+bool CompleteSetTextProperty(int32_t id, const char* value) {
   switch (id) {
     case kCreateNumberArray:
       return CreateOrSelectArray(ArrayKind::kNumber, value);
@@ -83,7 +70,7 @@ bool SetTextProperty(int32_t id, const char* value) {
   }
 }
 
-bool SetNumberProperty(int32_t id, double value) {
+bool CompleteSetNumberProperty(int32_t id, double value) {
   switch (id) {
     case kSetActiveArray:
       SetActiveToken(TokenFromNumber(value));

@@ -29,37 +29,9 @@ uint32_t TokenFor(ArrayRecord* const* link, uint32_t position) {
 
 uint32_t NameHash(const char* name) { return HashKey(reinterpret_cast<uintptr_t>(name)); }
 
-// Element access runs every frame for every gauge, and gauges mostly touch the
-// array they made active last, so its record is remembered. A token write or a
-// restart leaves it behind: it is used only while its token is the active one.
-// The lookup is kept out of line, and reached by a tail call, so that the
-// remembered path saves no registers and makes no call of its own.
-template <class Access>
-__attribute__((noinline)) bool LookUpActiveThen(Access access) {
-  ArrayRecord* array = FindArray(g_storage.active_token);
-  if (array == nullptr) return false;
-  g_storage.active_array = array;
-  return access(array);
-}
-
-// `access(array)` on the active array; false when no array has the active
-// token.
-template <class Access>
-inline bool OnActiveArray(Access access) {
-  ArrayRecord* array = g_storage.active_array;
-  if (array != nullptr && array->token == g_storage.active_token) return access(array);
-  return LookUpActiveThen(access);
-}
-
 void MakeActive(ArrayRecord* array) {
   g_storage.active_token = array->token;
   g_storage.active_array = array;
-}
-
-bool InRange(const ArrayRecord* array, int32_t index) { return index >= 0 && index < array->size; }
-
-char* TextSlot(const ArrayRecord* array, int32_t index) {
-  return array->strings + static_cast<std::size_t>(index) * kTextSlotSize;
 }
 
 }  // namespace
@@ -128,37 +100,6 @@ ArrayRecord* FindArray(uint32_t token) {
       g_storage.array_by_token.Find(HashKey(token), [token](const void* array) {
         return static_cast<const ArrayRecord*>(array)->token == token;
       }));
-}
-
-bool ReadNumber(double* value) {
-  return OnActiveArray([value](const ArrayRecord* array) {
-    if (!InRange(array, g_storage.read_index) || array->numbers == nullptr) return false;
-    *value = array->numbers[g_storage.read_index];
-    return true;
-  });
-}
-
-bool WriteNumber(double value) {
-  return OnActiveArray([value](ArrayRecord* array) {
-    if (!InRange(array, g_storage.write_index) || array->numbers == nullptr) return false;
-    array->numbers[g_storage.write_index] = value;
-    return true;
-  });
-}
-
-bool ReadText(const char** value) {
-  return OnActiveArray([value](const ArrayRecord* array) {
-    if (!InRange(array, g_storage.read_index) || array->strings == nullptr) return false;
-    *value = TextSlot(array, g_storage.read_index);
-    return true;
-  });
-}
-
-bool WriteText(const char* value) {
-  return OnActiveArray([value](const ArrayRecord* array) {
-    if (!InRange(array, g_storage.write_index) || array->strings == nullptr) return false;
-    return CopyIntoSlot(TextSlot(array, g_storage.write_index), value);
-  });
 }
 
 bool ActiveSize(int32_t* size) {

@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "storage/storage_state.h"
+#include "storage/text.h"
 #include "vellomar.h"
 
 namespace vellomar {
@@ -53,14 +54,14 @@ ArrayRecord* FindArray(uint32_t token);
 
 // Element access on the active array: reads at the read index, writes at the
 // write index. Fail when no array has the active token, the index is outside
-// 0..size-1, or the array is of the other kind.
-bool ReadNumber(double* value);
-bool WriteNumber(double value);
+// 0..size-1, or the array is of the other kind. Defined inline below.
+inline bool ReadNumber(double* value);
+inline bool WriteNumber(double value);
 // `*value` refers to the slot itself: valid until stop, later writes show
 // through it.
-bool ReadText(const char** value);
+inline bool ReadText(const char** value);
 // Also fails for a null text or one longer than 259 characters.
-bool WriteText(const char* value);
+inline bool WriteText(const char* value);
 
 bool ActiveSize(int32_t* size);
 // The host's own text that created the active array.
@@ -78,6 +79,86 @@ inline void SetPendingSize(int32_t size) { g_storage.pending_size = size; }
 
 // Frees every array and its buffer. The cursor values are kept.
 void ReleaseArrays();
+
+// ---- The per-frame path, inline ---------------------------------------------
+//
+// Element access runs every frame for every gauge, and gauges mostly touch the
+// array they made active last, so its record is remembered. A token write or a
+// restart leaves it behind: it is used only while its token is the active one.
+// These functions are inline so that a gauge callback's slot compiles to one
+// function that makes no call on that path; the lookup by token is kept out of
+// line, and reached by a tail call, so that the remembered path saves no
+// registers.
+
+// Finds the active array by its token, remembers it and gives it to `access`;
+// false when no array has the active token.
+template <class Access>
+__attribute__((noinline)) bool LookUpActiveThen(Access access) {
+  ArrayRecord* array = FindArray(g_storage.active_token);
+  if (array == nullptr) return false;
+  g_storage.active_array = array;
+  return access(array);
+}
+
+// The remembered active array while its token is still the active one; null
+// otherwise (then FindArray, or OnActiveArray, finds it).
+inline ArrayRecord* RememberedActiveArray() {
+  ArrayRecord* array = g_storage.active_array;
+  return array != nullptr && array->token == g_storage.active_token ? array : nullptr;
+}
+
+// `access(array)` on the active array; false when no array has the active
+// token.
+template <class Access>
+inline bool OnActiveArray(Access access) {
+  ArrayRecord* array = g_storage.active_array;
+  if (array != nullptr && array->token == g_storage.active_token) return access(array);
+  return LookUpActiveThen(access);
+}
+
+// 0 <= index < size, in one comparison (a size is never negative).
+inline bool ElementInRange(const ArrayRecord* array, int32_t index) {
+  return static_cast<uint32_t>(index) < static_cast<uint32_t>(array->size);
+}
+
+inline char* TextSlotOf(const ArrayRecord* array, int32_t index) {
+  return array->strings + static_cast<std::size_t>(index) * kTextSlotSize;
+}
+
+inline bool ReadNumber(double* value) {
+  return OnActiveArray([value](const ArrayRecord* array) {
+    const int32_t index = g_storage.read_index;
+    if (!ElementInRange(array, index) || array->numbers == nullptr) return false;
+    *value = array->numbers[index];
+    return true;
+  });
+}
+
+inline bool WriteNumber(double value) {
+  return OnActiveArray([value](const ArrayRecord* array) {
+    const int32_t index = g_storage.write_index;
+    if (!ElementInRange(array, index) || array->numbers == nullptr) return false;
+    array->numbers[index] = value;
+    return true;
+  });
+}
+
+inline bool ReadText(const char** value) {
+  return OnActiveArray([value](const ArrayRecord* array) {
+    const int32_t index = g_storage.read_index;
+    if (!ElementInRange(array, index) || array->strings == nullptr) return false;
+    *value = TextSlotOf(array, index);
+    return true;
+  });
+}
+
+inline bool WriteText(const char* value) {
+  return OnActiveArray([value](const ArrayRecord* array) {
+    const int32_t index = g_storage.write_index;
+    if (!ElementInRange(array, index) || array->strings == nullptr) return false;
+    return CopyIntoSlot(TextSlotOf(array, index), value);
+  });
+}
 
 }  // namespace vellomar
 

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "storage/text.h"
+
 namespace vellomar {
 
 // One entry of the property table, as the panel callback hands it out.
@@ -45,7 +47,27 @@ inline constexpr int32_t kFirstUserVariableId = 15;
 inline constexpr int32_t kNumberUnitsCode = 50;
 inline constexpr int32_t kTextUnitsCode = -2;
 
-extern const PropertyTableEntry kPropertyTable[kPropertyCount];
+inline constexpr PropertyTableEntry kPropertyTable[kPropertyCount] = {
+    {"SetActiveArray", "Number", kNumberUnitsCode},
+    {"SetReadIndex", "Number", kNumberUnitsCode},
+    {"GetReadIndex", "Number", kNumberUnitsCode},
+    {"SetWriteIndex", "Number", kNumberUnitsCode},
+    {"GetWriteIndex", "Number", kNumberUnitsCode},
+    {"GetArrayToken", "Number", kNumberUnitsCode},
+    {"CreateNumberArray", "String", kTextUnitsCode},
+    {"CreateStringArray", "String", kTextUnitsCode},
+    {"GetNumberValue", "Number", kNumberUnitsCode},
+    {"SetNumberValue", "Number", kNumberUnitsCode},
+    {"SetArraySize", "Number", kNumberUnitsCode},
+    {"GetArraySize", "Number", kNumberUnitsCode},
+    {"GetArrayName", "String", kTextUnitsCode},
+    {"GetStringValue", "String", kTextUnitsCode},
+    {"SetStringValue", "String", kTextUnitsCode},
+};
+
+// The id of the table keyword that the text with head `head` equals ignoring
+// case, or -1. Looks at one candidate only, found by hashing the head.
+int32_t FindTableKeyword(const FoldedHead& head);
 
 }  // namespace vellomar
 

@@ -29,7 +29,9 @@ UserVariable* FindUserVariableNamed(const char* keyword, uint32_t hash) {
 
 bool IsTableId(uint32_t length, int32_t id) { return static_cast<uint32_t>(id) < length; }
 
-bool CreateUserVariable(const char* keyword, uint32_t hash, int32_t* id) {
+// Out of line: resolving an existing keyword, the common case, then needs no
+// registers saved.
+__attribute__((noinline)) bool CreateUserVariable(const char* keyword, uint32_t hash, int32_t* id) {
   auto* last = static_cast<UserVariable*>(g_storage.user_by_id.Back());
   if (last != nullptr && last->id == std::numeric_limits<int32_t>::max()) return false;
   // Room in the indexes first, so that once the record exists nothing can fail.
@@ -54,18 +56,40 @@ bool CreateUserVariable(const char* keyword, uint32_t hash, int32_t* id) {
   return true;
 }
 
-}  // namespace
-
-bool ResolveKeyword(const PropertyTableEntry* table, uint32_t length, const char* keyword,
-                    int32_t* id) {
-  if (id == nullptr || !FitsSlot(keyword)) return false;
+// A table other than the module's own, compared keyword by keyword.
+__attribute__((noinline)) bool FindInTable(const PropertyTableEntry* table, uint32_t length,
+                                           const char* keyword, int32_t* id) {
+  if (!FitsSlot(keyword)) return false;
   for (uint32_t i = 0; i < length; ++i) {
     if (EqualIgnoringCase(keyword, table[i].keyword)) {
       *id = static_cast<int32_t>(i);
       return true;
     }
   }
-  const uint32_t hash = HashIgnoringCase(keyword);
+  return false;
+}
+
+}  // namespace
+
+// Gauges resolve every keyword they name as they load, so this runs thousands
+// of times while a panel opens: the keyword is read once, its head finds a
+// table keyword with a single comparison, and the same head starts the hash
+// that finds a user variable.
+bool ResolveKeyword(const PropertyTableEntry* table, uint32_t length, const char* keyword,
+                    int32_t* id) {
+  if (id == nullptr || keyword == nullptr) return false;
+  const FoldedHead head = ReadFoldedHead(keyword);
+  if (table == kPropertyTable && length == kPropertyCount) {
+    const int32_t table_id = FindTableKeyword(head);
+    if (table_id >= 0) {
+      *id = table_id;
+      return true;
+    }
+  } else if (FindInTable(table, length, keyword, id)) {
+    return true;
+  }
+  uint32_t hash = 0;
+  if (!HashIfFits(keyword, head, &hash)) return false;
   if (const UserVariable* variable = FindUserVariableNamed(keyword, hash)) {
     *id = variable->id;
     return true;
@@ -73,8 +97,7 @@ bool ResolveKeyword(const PropertyTableEntry* table, uint32_t length, const char
   return CreateUserVariable(keyword, hash, id);
 }
 
-bool KeywordOf(const PropertyTableEntry* table, uint32_t length, int32_t id,
-               const char** keyword) {
+bool KeywordOf(const PropertyTableEntry* table, uint32_t length, int32_t id, const char** keyword) {
   if (keyword == nullptr) return false;
   if (IsTableId(length, id)) {
     *keyword = table[id].keyword;
@@ -95,13 +118,6 @@ bool UnitsOf(const PropertyTableEntry* table, uint32_t length, int32_t id, int32
   UserVariable* variable = FindUserVariable(id);
   if (variable == nullptr) return false;
   *units_code = variable->units_code;
-  return true;
-}
-
-bool UserValueOf(int32_t id, const char** value) {
-  UserVariable* variable = FindUserVariable(id);
-  if (variable == nullptr || value == nullptr) return false;
-  *value = variable->value;
   return true;
 }
 

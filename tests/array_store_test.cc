@@ -217,6 +217,8 @@ TEST_F(ArrayStoreTest, UnitsCodeComesFromTheHostOrIsMinusOneWithoutIt) {
   ASSERT_TRUE(Create(ArrayKind::kNumber, 1));
   EXPECT_EQ(Active()->units_code, 777);
   EXPECT_EQ(asked, "number");
+  ASSERT_TRUE(CreateOrSelectArray(ArrayKind::kNumber, Active()->name));
+  EXPECT_EQ(calls, 1) << "selecting an existing array asks nothing";
   ASSERT_TRUE(Create(ArrayKind::kString, 1));
   EXPECT_EQ(Active()->units_code, -2);
   EXPECT_EQ(calls, 1) << "asked only for number arrays";

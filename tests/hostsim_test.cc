@@ -43,6 +43,30 @@ TEST_F(HostsimTest, UnitsEnumAnswersFromTheTableInAnyCase) {
   EXPECT_EQ(get_units_enum(nullptr), hostsim::kUnknownUnitsCode);
 }
 
+// The session holds one reference on its aircraft and gauge callbacks, none
+// on the host's registration, and gives them all back when it stops.
+TEST_F(HostsimTest, SessionHoldsItsCallbacksUntilItStops) {
+  std::string error;
+  ASSERT_TRUE(session_.Start(3, &error)) << error;
+  EXPECT_EQ(session_.panel().get(), host_.Registered(kCallbackName).get());
+  EXPECT_EQ(session_.panel().AddRef(), 2u) << "the host's reference alone";
+  EXPECT_EQ(session_.panel().Release(), 1u);
+  for (const hostsim::CallbackObject& held :
+       {hostsim::CallbackObject(session_.aircraft()), hostsim::CallbackObject(session_.gauge())}) {
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held.AddRef(), 2u) << "the session's reference alone";
+    EXPECT_EQ(held.Release(), 1u);
+  }
+  EXPECT_EQ(session_.Id("GetArrayToken"), 5);
+  session_.Stop();
+  EXPECT_FALSE(session_.started());
+  EXPECT_FALSE(session_.gauge());
+  EXPECT_EQ(host_.registration_count(), 0u);
+  ASSERT_EQ(host_.registration_calls().size(), 2u) << "registered, then withdrawn";
+  session_.Stop();
+  EXPECT_EQ(host_.registration_calls().size(), 2u) << "a second stop calls nothing";
+}
+
 TEST_F(HostsimTest, NumberArraysCarryTheHostsCodeForNumber) {
   host_.SetUnitsCode("Number", 777);
   StartModule();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
 
 namespace vellomar {
@@ -49,12 +52,75 @@ TEST(TextTest, SlotTakesAtMost259Characters) {
   EXPECT_EQ(std::string(slot), "");
 }
 
+// Every length around the head's word boundaries and the slot's end, each text
+// in a heap block of exactly its size so that the sanitizers catch a read past
+// its NUL.
+TEST(TextTest, HeadsAndHashesIgnoreCaseAndReadNoFurtherThanTheText) {
+  for (std::size_t length = 0; length <= kTextSlotSize + 1; ++length) {
+    std::string lower;
+    for (std::size_t i = 0; i < length; ++i) lower += static_cast<char>('a' + i % 26);
+    std::string upper = lower;
+    for (char& c : upper) c = static_cast<char>(c - 'a' + 'A');
+    auto exact = [](const std::string& text) {
+      auto block = std::make_unique<char[]>(text.size() + 1);
+      std::memcpy(block.get(), text.c_str(), text.size() + 1);
+      return block;
+    };
+    const auto a = exact(lower);
+    const auto b = exact(upper);
+    const FoldedHead head_a = ReadFoldedHead(a.get());
+    const FoldedHead head_b = ReadFoldedHead(b.get());
+    EXPECT_EQ(head_a.length, std::min(length, kFoldedHeadBytes)) << length;
+    for (std::size_t w = 0; w < kFoldedHeadWords; ++w) {
+      EXPECT_EQ(head_a.words[w], head_b.words[w]) << length << ", word " << w;
+    }
+    EXPECT_EQ(HashIgnoringCase(a.get()), HashIgnoringCase(b.get())) << length;
+    uint32_t hash = 0;
+    const bool fits = length < kTextSlotSize;
+    ASSERT_EQ(HashIfFits(a.get(), head_a, &hash), fits) << length;
+    if (fits) {
+      EXPECT_EQ(hash, HashIgnoringCase(a.get())) << length;
+    }
+    // The last byte matters, whatever the length.
+    if (length > 0) {
+      std::string other = lower;
+      other.back() = '#';
+      EXPECT_NE(HashIgnoringCase(exact(other).get()), HashIgnoringCase(a.get())) << length;
+    }
+  }
+}
+
+// Texts of every short length copied into a slot, from elsewhere, from the
+// slot itself and from inside it, shifted: the copy must read every byte
+// before it writes.
+TEST(TextTest, CopiesShortTextsExactlyEvenFromInsideTheSlot) {
+  for (std::size_t length = 0; length <= 24; ++length) {
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) text += static_cast<char>('A' + i);
+    // One byte more than a slot, so that the compiler sees room for a
+    // slot-sized read from inside it.
+    char buffer[kTextSlotSize + 1] = {};
+    char* slot = buffer;
+    ASSERT_TRUE(CopyIntoSlot(slot, text.c_str())) << length;
+    EXPECT_EQ(std::string(slot), text) << length;
+    ASSERT_TRUE(CopyIntoSlot(slot, slot)) << length;
+    EXPECT_EQ(std::string(slot), text) << length;
+    if (length > 0) {
+      ASSERT_TRUE(CopyIntoSlot(slot, slot + 1)) << length;
+      EXPECT_EQ(std::string(slot), text.substr(1)) << length;
+    }
+  }
+}
+
 TEST(TextTest, LengthCheckReadsNoFurtherThanOneSlot) {
   // An unterminated buffer of exactly one slot: reading past it would be
   // caught by the sanitizers.
   auto* unterminated = new char[kTextSlotSize];
   std::fill(unterminated, unterminated + kTextSlotSize, 'z');
   EXPECT_FALSE(FitsSlot(unterminated));
+  char slot[kTextSlotSize] = "kept";
+  EXPECT_FALSE(CopyIntoSlot(slot, unterminated));
+  EXPECT_STREQ(slot, "kept");
   delete[] unterminated;
 }
 

@@ -14,13 +14,44 @@ using UserVariablesTest = StorageTest;
 
 TEST_F(UserVariablesTest, TableKeywordsResolveInAnyCaseWithoutCreatingVariables) {
   for (uint32_t i = 0; i < kPropertyCount; ++i) {
-    const std::string folded = FoldAscii(kPropertyTable[i].keyword);
-    int32_t id = -1;
-    ASSERT_TRUE(Resolve(folded.c_str(), &id)) << folded;
-    EXPECT_EQ(id, static_cast<int32_t>(i)) << folded;
+    // As listed, folded, and with every letter's case swapped.
+    std::string swapped = kPropertyTable[i].keyword;
+    for (char& c : swapped) c = static_cast<char>(c ^ 0x20);
+    for (const std::string& spelling :
+         {std::string(kPropertyTable[i].keyword), FoldAscii(kPropertyTable[i].keyword), swapped}) {
+      int32_t id = -1;
+      ASSERT_TRUE(Resolve(spelling.c_str(), &id)) << spelling;
+      EXPECT_EQ(id, static_cast<int32_t>(i)) << spelling;
+    }
   }
   EXPECT_EQ(g_storage.user_head, nullptr);
   EXPECT_EQ(g_storage.max_vars, 0);
+}
+
+// Texts a table lookup that folds by bytes could mistake for a keyword: they
+// differ in length, or in a byte that is not the letter in either case.
+TEST_F(UserVariablesTest, NearMissesOfTableKeywordsBecomeVariables) {
+  const char* const near_misses[] = {
+      "SetActiveArra",
+      "SetActiveArrayy",
+      "SetActiveArray ",
+      " SetActiveArray",
+      "Set@ctiveArray",
+      "Set!ctiveArray",
+      "Set\xC1"
+      "ctiveArray",
+      "CreateNumberArra",
+      "CreateNumberArrays",
+      "GetArrayNam\x05",
+      "GetArraySiz",
+      "GetArraySize\x7F",
+  };
+  int32_t expected = kFirstUserVariableId;
+  for (const char* keyword : near_misses) {
+    int32_t id = -1;
+    ASSERT_TRUE(Resolve(keyword, &id)) << keyword;
+    EXPECT_EQ(id, expected++) << keyword;
+  }
 }
 
 TEST_F(UserVariablesTest, NewKeywordsBecomeVariablesNumberedFrom15) {
