@@ -6,7 +6,7 @@
 //   [set]                                  # before frame 1
 //   "A:INDICATED ALTITUDE, feet" = 3500
 //   "A:GPS WP NEXT ID, string" = "KSEA"
-//   "C:fs9gps:WaypointAirportIdent:2, string" = "EGLL"
+//   "C:fs9gps:2:WaypointAirportIdent, string" = "EGLL"
 //
 //   [[at]]
 //   frame = 10                             # at the start of frame 10 ...
@@ -21,7 +21,8 @@
 //   AP_MASTER = { set = "A:AUTOPILOT MASTER, bool", value = 1 }
 //
 // A variable is written as in a script: KIND:NAME[:INDEX], UNIT; C:
-// properties as C:CALLBACK:NAME[:INDEX] or C:CALLBACK:INDEX:NAME. Numbers may
+// properties as C:CALLBACK:INDEX:NAME (as scripts write them) or
+// C:CALLBACK:NAME:INDEX. Numbers may
 // be in any unit of the variable's dimension (the units table converts them
 // to its base unit); a text value needs no unit or the unit "string".
 #ifndef VELLOMAR_RUNNER_SCENARIO_H_
