@@ -22,9 +22,9 @@
 //
 // A variable is written as in a script: KIND:NAME[:INDEX], UNIT; C:
 // properties as C:CALLBACK:INDEX:NAME (as scripts write them) or
-// C:CALLBACK:NAME:INDEX. Numbers may
-// be in any unit of the variable's dimension (the units table converts them
-// to its base unit); a text value needs no unit or the unit "string".
+// C:CALLBACK:NAME:INDEX. Numbers may be in any unit of the variable's
+// dimension (the units table converts them to its base unit); a text value
+// needs no unit or the unit "string".
 #ifndef VELLOMAR_RUNNER_SCENARIO_H_
 #define VELLOMAR_RUNNER_SCENARIO_H_
 
