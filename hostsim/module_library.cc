@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 #else
 #include <dlfcn.h>
 #include <unistd.h>
@@ -25,18 +26,59 @@ std::string DirectoryOf(const std::string& path) {
 
 const char kModuleFileName[] = "vellomar.dll";
 
+namespace {
+
+// Paths are UTF-8 everywhere in the runner; Windows takes them as UTF-16
+// through its wide-character calls, so that any name works, whatever the
+// system's code page.
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], length);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text, int size) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text, size, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text, size, &narrow[0], length, nullptr, nullptr);
+  return narrow;
+}
+
+// The system's words for an error code, without the line break it ends with.
+std::string ErrorText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text = length > 0 && buffer != nullptr ? Narrow(buffer, static_cast<int>(length))
+                                                     : std::string("unknown error");
+  if (buffer != nullptr) LocalFree(buffer);
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
+    text.pop_back();
+  }
+  return text + " (error " + std::to_string(code) + ")";
+}
+
+}  // namespace
+
 std::string ExecutableDirectory(const char* argv0) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) return DirectoryOf(std::string(path, length));
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    return DirectoryOf(Narrow(path, static_cast<int>(length)));
+  }
   return DirectoryOf(argv0 != nullptr ? argv0 : "");
 }
 
 bool ModuleLibrary::Open(const std::string& path, std::string* error) {
   Close();
-  HMODULE module = LoadLibraryA(path.c_str());
+  HMODULE module = LoadLibraryW(Widen(path).c_str());
   if (module == nullptr) {
-    *error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+    *error = "cannot load " + path + ": " + ErrorText(GetLastError());
     return false;
   }
   handle_ = reinterpret_cast<void*>(module);

@@ -1,113 +1,25 @@
 #include "runner/command.h"
 
-#include <charconv>
 #include <exception>
-#include <fstream>
 #include <iterator>
 #include <memory>
-#include <sstream>
-#include <system_error>
 
 #include "hostsim/session.h"
 #include "runner/diagnostics.h"
 #include "runner/dump.h"
 #include "runner/engine.h"
+#include "runner/gauge_file.h"
+#include "runner/gauge_run.h"
 #include "runner/lexer.h"
 #include "runner/number_format.h"
+#include "runner/options.h"
+#include "runner/scenario.h"
 #include "runner/sim_state.h"
 #include "runner/value.h"
 
 namespace runner {
 
 namespace {
-
-constexpr char kUsage[] =
-    "usage: vellomar-run [--module PATH] [--frames N] [--dump] [--strict] SCRIPT...\n"
-    "  SCRIPT         a gauge script file; '-' reads standard input\n"
-    "  -e EXPRESSION  a script given on the command line\n"
-    "  -s TEMPLATE    a text template given on the command line; prints its text\n"
-    "  --module PATH  the module to load (default: the one beside vellomar-run)\n"
-    "  --frames N     run every script N times, as N update cycles (default 1)\n"
-    "  --dump         print the module's arrays and user variables before it stops\n"
-    "  --strict       warnings make the exit status 1\n";
-
-struct Source {
-  enum class Kind { kFile, kExpression, kTemplate, kStandardInput };
-  Kind kind;
-  std::string name;
-  std::string text;  // the expression or template, for kExpression and kTemplate
-};
-
-struct Options {
-  std::string module;
-  int frames = 1;
-  bool dump = false;
-  bool strict = false;
-  bool help = false;
-  std::vector<Source> sources;
-};
-
-bool ParseFrames(const std::string& text, int* frames) {
-  const char* end = text.c_str() + text.size();
-  const std::from_chars_result result = std::from_chars(text.c_str(), end, *frames);
-  return result.ec == std::errc() && result.ptr == end && *frames >= 1;
-}
-
-bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem) {
-  int expressions = 0;
-  int templates = 0;
-  bool standard_input = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool has_value = i + 1 < args.size();
-    if (arg == "--help" || arg == "-h") {
-      options->help = true;
-    } else if (arg == "--dump") {
-      options->dump = true;
-    } else if (arg == "--strict") {
-      options->strict = true;
-    } else if (arg == "--module" || arg == "--frames" || arg == "-e" || arg == "-s") {
-      if (!has_value) {
-        *problem = arg + " needs a value";
-        return false;
-      }
-      const std::string& value = args[++i];
-      if (arg == "--module") {
-        options->module = value;
-      } else if (arg == "--frames") {
-        if (!ParseFrames(value, &options->frames)) {
-          *problem = "--frames needs a whole number from 1 up, not '" + value + "'";
-          return false;
-        }
-      } else if (arg == "-s") {
-        ++templates;
-        const std::string name = templates == 1 ? "-s" : "-s#" + std::to_string(templates);
-        options->sources.push_back({Source::Kind::kTemplate, name, value});
-      } else {
-        ++expressions;
-        const std::string name = expressions == 1 ? "-e" : "-e#" + std::to_string(expressions);
-        options->sources.push_back({Source::Kind::kExpression, name, value});
-      }
-    } else if (arg == "-") {
-      if (standard_input) {
-        *problem = "standard input ('-') given twice";
-        return false;
-      }
-      standard_input = true;
-      options->sources.push_back({Source::Kind::kStandardInput, "<stdin>", ""});
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      *problem = "unknown option '" + arg + "'";
-      return false;
-    } else {
-      options->sources.push_back({Source::Kind::kFile, arg, ""});
-    }
-  }
-  if (options->sources.empty() && !options->help) {
-    *problem = "no script given";
-    return false;
-  }
-  return true;
-}
 
 bool ReadSource(const Source& source, std::istream& in, std::string* text, std::string* problem) {
   switch (source.kind) {
@@ -118,22 +30,11 @@ bool ReadSource(const Source& source, std::istream& in, std::string* text, std::
     case Source::Kind::kStandardInput:
       text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
       return true;
-    case Source::Kind::kFile:
+    case Source::Kind::kScriptFile:
+    case Source::Kind::kGaugeFile:
       break;
   }
-  std::ifstream file(source.name, std::ios::binary);
-  if (!file) {
-    *problem = source.name + ": cannot open the script";
-    return false;
-  }
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  if (file.bad()) {
-    *problem = source.name + ": cannot read the script";
-    return false;
-  }
-  *text = contents.str();
-  return true;
+  return ReadRegularFile(source.name, text, problem);
 }
 
 void Print(const Value& value, std::ostream& out) {
@@ -153,17 +54,44 @@ struct Loaded {
   Template* text_template = nullptr;
 };
 
-int Run(const std::vector<std::string>& args, const std::string& default_module, std::istream& in,
-        std::ostream& out, std::ostream& err) {
-  Options options;
-  std::string problem;
-  if (!ParseOptions(args, &options, &problem)) {
-    err << "vellomar-run: " << problem << '\n' << kUsage;
-    return 2;
+// Gauge files run as a panel; scripts line by line. One run is one or the
+// other, and the options that only gauge files use need them.
+bool CheckSourceMix(const Options& options, bool* gauges, std::string* problem) {
+  size_t gauge_files = 0;
+  for (const Source& source : options.sources) {
+    if (source.kind == Source::Kind::kGaugeFile) ++gauge_files;
   }
-  if (options.help) {
-    out << kUsage;
-    return 0;
+  *gauges = gauge_files > 0;
+  if (gauge_files > 0 && gauge_files < options.sources.size()) {
+    *problem = "give either gauge files (.xml) or scripts (files, -e, -s, -), not both";
+    return false;
+  }
+  if (gauge_files == 0 && (!options.clicks.empty() || options.json || options.quiet)) {
+    *problem = "--click, --json and --quiet need gauge files (.xml)";
+    return false;
+  }
+  return true;
+}
+
+int RunScripts(const Options& options, const std::string& default_module, std::istream& in,
+               std::ostream& out, std::ostream& err) {
+  std::string problem;
+  Scenario scenario;
+  if (!options.sim.empty()) {
+    std::string contents;
+    if (!ReadRegularFile(options.sim, &contents, &problem) ||
+        !ParseScenario(options.sim, contents, &scenario, &problem)) {
+      err << "vellomar-run: " << problem << '\n';
+      return 1;
+    }
+  }
+  for (const std::string& set : options.sets) {
+    Assignment assignment;
+    if (!ParseSetOption(set, &assignment, &problem)) {
+      err << "vellomar-run: " << problem << '\n';
+      return 2;
+    }
+    scenario.initial.push_back(std::move(assignment));
   }
   std::vector<std::string> texts;
   for (const Source& source : options.sources) {
@@ -186,6 +114,8 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
   session.Start(0, &not_started);
   Diagnostics diagnostics(&err);
   SimState sim;
+  ScenarioPlayer player(&scenario, &sim);
+  player.Start();
   {
     Engine engine(&session.host(), &sim, &diagnostics);
     // Stops the module however this block is left; declared after the
@@ -220,6 +150,7 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
     }
     for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
       engine.set_frame(frame);
+      player.BeforeFrame(frame);
       for (const Loaded& gauge : loaded) {
         if (gauge.text_template != nullptr) {
           std::string text;
@@ -234,12 +165,37 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
       }
     }
     out.flush();
-    if (all_loaded && options.dump) DumpStorage(session, out);
+    // The storage is printed even after a failure: it shows what the
+    // scripts left behind.
+    if (options.dump) DumpStorage(session, out);
   }  // Texts the engine handed to the module live until after the stop.
   session.Unload();
   out.flush();
+  if (!out) {
+    err << "vellomar-run: cannot write the output (disk full?)\n";
+    return 1;
+  }
   const bool failed = diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);
   return failed ? 1 : 0;
+}
+
+int Run(const std::vector<std::string>& args, const std::string& default_module, std::istream& in,
+        std::ostream& out, std::ostream& err) {
+  Options options;
+  std::string problem;
+  bool gauges = false;
+  if (!ParseOptions(args, &options, &problem) ||
+      (!options.help && !CheckSourceMix(options, &gauges, &problem))) {
+    err << "vellomar-run: " << problem << '\n' << Usage();
+    return 2;
+  }
+  if (options.help) {
+    out << Usage();
+    out.flush();
+    return out ? 0 : 1;
+  }
+  return gauges ? RunGauges(options, default_module, out, err)
+                : RunScripts(options, default_module, in, out, err);
 }
 
 }  // namespace

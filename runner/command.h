@@ -1,14 +1,19 @@
 // The vellomar-run command, apart from the process it runs in so that tests
 // can run it with streams of their own:
 //
-//   vellomar-run [--module PATH] [--frames N] [--dump] SCRIPT...
+//   vellomar-run [options] [--] GAUGE.xml...
+//   vellomar-run [options] [--] SCRIPT...
 //
-// SCRIPT is a file, "-" for standard input, or -e 'EXPRESSION' for one line.
-// Every script is loaded (parsed, then bound to the module as one gauge)
-// before any line runs; then all scripts run top to bottom, N times.
+// Gauge files run as one panel, frame by frame (runner/gauge_run.h). SCRIPT
+// is a file of expressions, "-" for standard input, -e 'EXPRESSION' for one,
+// or -s 'TEMPLATE' for a text template: every script is loaded before any
+// line runs; then all scripts run top to bottom, N times. The options are in
+// runner/options.h.
 //
 // Exit status: 0 when everything ran, 1 when a script did not load, the
-// module did not load or a line failed at run time, 2 for a bad command line.
+// module did not load, a line failed at run time or the output could not be
+// written (with --strict, also when anything warned), 2 for a bad command
+// line.
 #ifndef VELLOMAR_RUNNER_COMMAND_H_
 #define VELLOMAR_RUNNER_COMMAND_H_
 

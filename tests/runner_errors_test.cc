@@ -118,7 +118,7 @@ TEST(RunnerErrorsTest, ModuleThatLacksAnExport) {
 TEST(RunnerErrorsTest, ScriptFileThatCannotBeRead) {
   const CommandResult result = RunRunner({"-e", "1", "/nonexistent/script.rpn"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "vellomar-run: /nonexistent/script.rpn: cannot open the script\n");
+  EXPECT_EQ(result.err, "vellomar-run: /nonexistent/script.rpn: no such file\n");
   EXPECT_EQ(result.out, "");
 }
 
@@ -127,8 +127,8 @@ TEST(RunnerErrorsTest, BadCommandLines) {
     std::vector<std::string> args;
     const char* message;
   } cases[] = {
-      {{}, "no script given"},
-      {{"--dump"}, "no script given"},
+      {{}, "no gauge file or script given"},
+      {{"--dump"}, "no gauge file or script given"},
       {{"--frames", "0", "-e", "1"}, "--frames needs a whole number from 1 up, not '0'"},
       {{"--frames", "2x", "-e", "1"}, "--frames needs a whole number from 1 up, not '2x'"},
       {{"--frames", "99999999999", "-e", "1"},

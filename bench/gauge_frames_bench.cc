@@ -1,0 +1,98 @@
+// Frames per second of a large gauge file run by vellomar-run's panel: a
+// synthetic navigation display of 100 elements, 700 scripting sites in all
+// (visibility, rotation, shift, select, colour scripts and texts), written
+// with macros and calling the module, loaded through the substitute host as
+// the runner loads it. Everything is compiled once; each iteration is one
+// frame, and the figure to read is the "frames" rate.
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hostsim/session.h"
+#include "runner/diagnostics.h"
+#include "runner/engine.h"
+#include "runner/gauge_file.h"
+#include "runner/panel.h"
+#include "runner/sim_state.h"
+#include "runner/units.h"
+
+namespace {
+
+constexpr int kElements = 100;
+
+std::string SyntheticGauge() {
+  std::string xml =
+      "<Gauge Name='Synthetic navigation display'>\n"
+      "<Macro Name='alt'>(A:INDICATED ALTITUDE, feet)</Macro>\n"
+      "<Macro Name='vm'>C:VELLOMAR</Macro>\n"
+      "<Macro Name='Scaled'>@1 @2 * 360 %</Macro>\n"
+      "<Update>(L:Ready, bool) ! if{ 100 (&gt;@vm:SetArraySize) "
+      "'Waypoints' (&gt;@vm:CreateStringArray, string) 0 (&gt;@vm:SetWriteIndex) "
+      "'KSEA' (&gt;@vm:SetStringValue, string) 1 (&gt;L:Ready, bool) } "
+      "(L:Frame, number) 1 + (&gt;L:Frame, number)</Update>\n";
+  for (int i = 0; i < kElements; ++i) {
+    const std::string n = std::to_string(i);
+    xml += "<Element id='Row" + n + "'>\n";
+    xml += "  <Visible>(A:AVIONICS MASTER SWITCH, bool) (L:Frame, number) " + n +
+           " + 0 &gt;= and</Visible>\n";
+    xml += "  <Rotate><Value Minimum='0' Maximum='360'>@Scaled(@alt, 0.01) " + n +
+           " +</Value></Rotate>\n";
+    xml += "  <Shift><Value>(@vm:GetArraySize, number) " + n + " -</Value></Shift>\n";
+    xml += "  <Select><Value>(L:Frame, number) " + n + " + 3 %</Value></Select>\n";
+    xml +=
+        "  <Text><String>%(0 (&gt;@vm:SetReadIndex) (@vm:GetStringValue, string))%!s! "
+        "%((A:AIRSPEED INDICATED, knots) " +
+        n + " + near)%!03d! kt</String></Text>\n";
+    xml += "  <Rectangle><FillColorScript>(L:Frame, number) " + n +
+           " &gt; if{ 'red' } els{ 'white' }</FillColorScript></Rectangle>\n";
+    xml += "</Element>\n";
+  }
+  return xml + "</Gauge>\n";
+}
+
+void BM_GaugeFrames(benchmark::State& state) {
+  hostsim::Session session;
+  std::string problem;
+  if (!session.Load(VELLOMAR_MODULE_PATH, &problem) || !session.Start(0, &problem)) {
+    state.SkipWithError(problem.c_str());
+    return;
+  }
+  runner::GaugeModel model;
+  if (!runner::ParseGaugeFile("synthetic.xml", SyntheticGauge(), &model, &problem)) {
+    state.SkipWithError(problem.c_str());
+    return;
+  }
+  std::ostringstream messages;
+  runner::Diagnostics diagnostics(&messages);
+  runner::SimState sim;
+  sim.Set(sim.Find('A', "", "AVIONICS MASTER SWITCH", 0), runner::FindUnit("bool"), 1);
+  sim.Set(sim.Find('A', "", "INDICATED ALTITUDE", 0), runner::FindUnit("feet"), 3500);
+  sim.Set(sim.Find('A', "", "AIRSPEED INDICATED", 0), runner::FindUnit("knots"), 120);
+  {
+    runner::Engine engine(&session.host(), &sim, &diagnostics);
+    runner::Panel panel(&engine, &sim, &diagnostics);
+    panel.AddGauge(model);
+    if (panel.scripts() < 700 || panel.failed() != 0) {
+      state.SkipWithError("the synthetic gauge did not load whole");
+    } else {
+      std::vector<runner::GaugeFrame> frames;
+      int frame = 0;
+      for (auto _ : state) {
+        panel.RunFrame(++frame, &frames);
+        benchmark::DoNotOptimize(frames.data());
+      }
+      state.counters["frames"] =
+          benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+      state.counters["scripts"] = panel.scripts();
+    }
+    engine.ReleaseGauges();
+    session.Stop();
+  }
+}
+BENCHMARK(BM_GaugeFrames)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
