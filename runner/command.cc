@@ -109,7 +109,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
     return 1;
   }
   // A module that registered nothing leaves the gauges' C: values to the
-  // simulator state, which reads 0 with a warning.
+  // simulator state, which reads 0 and lists them at the end.
   std::string not_started;
   session.Start(0, &not_started);
   Diagnostics diagnostics(&err);
@@ -174,6 +174,9 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
   if (!out) {
     err << "vellomar-run: cannot write the output (disk full?)\n";
     return 1;
+  }
+  for (const std::string& name : sim.unset_reads()) {
+    err << "vellomar-run: read but never set: " << name << '\n';
   }
   const bool failed = diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);
   return failed ? 1 : 0;

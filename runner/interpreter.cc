@@ -244,9 +244,9 @@ void Interpreter::Read(const Binding& binding) {
     case Binding::Kind::kSim: {
       const SimVariable& variable = *binding.sim;
       if (!variable.set) {
+        // Not a warning: the simulator has every variable, the runner only
+        // those a scenario sets. The run lists what was read unset instead.
         context_->sim->NoteUnsetRead(variable, binding.unit_name);
-        Warn(RunEvent::kUnsetVariable,
-             "'" + Spelling() + "' was never set: it reads " + (binding.text ? "''" : "0"));
         Push(binding.text ? Value::Text("") : Value());
       } else if (variable.is_text) {
         Push(Value::Text(variable.text));

@@ -77,7 +77,6 @@ enum class RunEvent : uint8_t {
   kDivisionByZero,
   kNotANumber,
   kUnknownVariable,
-  kUnsetVariable,
   kTextTooLong,
 };
 

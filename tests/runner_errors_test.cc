@@ -61,8 +61,7 @@ TEST(RunnerErrorsTest, RunTimeEventsAreWarningsAndStrictFails) {
             "vellomar-run: <stdin>:2:1: warning: '+' popped an empty stack: it took 0 [frame 1]\n"
             "vellomar-run: <stdin>:3:1: warning: '(>C:VELLOMAR:Fuel)' popped an empty stack: it "
             "took 0 [frame 1]\n"
-            "vellomar-run: <stdin>:4:1: warning: '(C:NOBODY:Key)' was never set: it reads 0 "
-            "[frame 1]\n");
+            "vellomar-run: read but never set: C:NOBODY:Key\n");
   const CommandResult strict = RunRunner({"--strict", "-e", "1 0 /"});
   EXPECT_EQ(strict.status, 1);
   EXPECT_EQ(strict.out, "0\n");
