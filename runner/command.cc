@@ -77,22 +77,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
                std::ostream& out, std::ostream& err) {
   std::string problem;
   Scenario scenario;
-  if (!options.sim.empty()) {
-    std::string contents;
-    if (!ReadRegularFile(options.sim, &contents, &problem) ||
-        !ParseScenario(options.sim, contents, &scenario, &problem)) {
-      err << "vellomar-run: " << problem << '\n';
-      return 1;
-    }
-  }
-  for (const std::string& set : options.sets) {
-    Assignment assignment;
-    if (!ParseSetOption(set, &assignment, &problem)) {
-      err << "vellomar-run: " << problem << '\n';
-      return 2;
-    }
-    scenario.initial.push_back(std::move(assignment));
-  }
+  if (const int status = ReadScenario(options, &scenario, err); status != 0) return status;
   std::vector<std::string> texts;
   for (const Source& source : options.sources) {
     texts.emplace_back();

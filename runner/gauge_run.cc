@@ -16,10 +16,6 @@
 
 namespace runner {
 
-namespace {
-
-// Reads the scenario file and the --set and --click options into one
-// scenario. Returns 0, or the exit status with the message written.
 int ReadScenario(const Options& options, Scenario* scenario, std::ostream& err) {
   std::string problem;
   if (!options.sim.empty()) {
@@ -48,8 +44,6 @@ int ReadScenario(const Options& options, Scenario* scenario, std::ostream& err) 
   }
   return 0;
 }
-
-}  // namespace
 
 int RunGauges(const Options& options, const std::string& default_module, std::ostream& out,
               std::ostream& err) {

@@ -14,8 +14,13 @@
 #include <string>
 
 #include "runner/options.h"
+#include "runner/scenario.h"
 
 namespace runner {
+
+// Reads the scenario file (--sim) and the --set and --click options into one
+// scenario. Returns 0, or the exit status with the message written to `err`.
+int ReadScenario(const Options& options, Scenario* scenario, std::ostream& err);
 
 // Runs the kGaugeFile sources of `options`. `default_module` is loaded when
 // --module is not given.

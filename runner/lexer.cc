@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runner/place.h"
 #include "runner/value.h"
 
 namespace runner {
@@ -22,31 +23,6 @@ int HexValue(char c) {
 }
 
 // Counts lines and columns through the text as written, forward only.
-class LineCounter {
- public:
-  LineCounter(std::string_view raw, size_t start, int line, int column)
-      : raw_(raw), position_(start), line_(line), column_(column) {}
-  void MoveTo(size_t offset) {
-    while (position_ < offset && position_ < raw_.size()) {
-      const char c = raw_[position_++];
-      if (c == '\n' || (c == '\r' && (position_ == raw_.size() || raw_[position_] != '\n'))) {
-        ++line_;
-        column_ = 1;
-      } else {
-        ++column_;
-      }
-    }
-  }
-  int line() const { return line_; }
-  int column() const { return column_; }
-
- private:
-  std::string_view raw_;
-  size_t position_;
-  int line_;
-  int column_;
-};
-
 int ParseIndex(std::string_view digits) {
   long long value = 0;
   for (char c : digits) {
@@ -237,7 +213,7 @@ bool Lex(std::string_view text, int line, int column, const LexOptions& options,
   const std::string_view s =
       options.decode_entities ? std::string_view(decoded_text) : text.substr(skip);
   const auto raw_offset = [&](size_t i) { return options.decode_entities ? raw[i] : i + skip; };
-  LineCounter counter(text, skip, line, column);
+  PlaceCounter counter(text, skip, line, column);
   const auto fail = [&](size_t at, std::string message) {
     counter.MoveTo(raw_offset(at));
     error->line = counter.line();

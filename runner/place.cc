@@ -9,20 +9,23 @@ std::string FormatPlace(const Place& place) {
 }
 
 Place Advance(const Place& start, std::string_view text, size_t offset) {
-  Place place = start;
-  const size_t end = std::min(offset, text.size());
-  for (size_t i = 0; i < end; ++i) {
-    const char c = text[i];
+  PlaceCounter counter(text, 0, start.line, start.column);
+  counter.MoveTo(offset);
+  return Place{start.file, counter.line(), counter.column()};
+}
+
+void PlaceCounter::MoveTo(size_t offset) {
+  const size_t end = std::min(offset, text_.size());
+  while (position_ < end) {
+    const char c = text_[position_++];
     // The CR of a CRLF is an ordinary byte; its LF ends the line.
-    const bool line_end = c == '\n' || (c == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
-    if (line_end) {
-      ++place.line;
-      place.column = 1;
+    if (c == '\n' || (c == '\r' && (position_ == text_.size() || text_[position_] != '\n'))) {
+      ++line_;
+      column_ = 1;
     } else {
-      ++place.column;
+      ++column_;
     }
   }
-  return place;
 }
 
 }  // namespace runner

@@ -23,6 +23,26 @@ std::string FormatPlace(const Place& place);
 // and CR each end a line.
 Place Advance(const Place& start, std::string_view text, size_t offset);
 
+// Lines and columns through one text, moved forward only, so that placing
+// every token of a script takes one pass over it. The text is not owned and
+// must outlive the counter.
+class PlaceCounter {
+ public:
+  // text[start] stands at `line`:`column`.
+  PlaceCounter(std::string_view text, size_t start, int line, int column)
+      : text_(text), position_(start), line_(line), column_(column) {}
+  // Moves to text[offset]; an offset behind the current one is ignored.
+  void MoveTo(size_t offset);
+  int line() const { return line_; }
+  int column() const { return column_; }
+
+ private:
+  std::string_view text_;
+  size_t position_;
+  int line_;
+  int column_;
+};
+
 }  // namespace runner
 
 #endif  // VELLOMAR_RUNNER_PLACE_H_

@@ -3,35 +3,11 @@
 #include <cstdlib>
 #include <utility>
 
+#include "runner/place.h"
+
 namespace runner {
 
 namespace {
-
-// Lines and columns through the template text, forward only.
-class Counter {
- public:
-  Counter(std::string_view text, int line, int column)
-      : text_(text), line_(line), column_(column) {}
-  void MoveTo(size_t offset) {
-    while (position_ < offset && position_ < text_.size()) {
-      const char c = text_[position_++];
-      if (c == '\n' || (c == '\r' && (position_ == text_.size() || text_[position_] != '\n'))) {
-        ++line_;
-        column_ = 1;
-      } else {
-        ++column_;
-      }
-    }
-  }
-  int line() const { return line_; }
-  int column() const { return column_; }
-
- private:
-  std::string_view text_;
-  size_t position_ = 0;
-  int line_;
-  int column_;
-};
 
 std::string Trim(std::string_view text) {
   size_t begin = 0;
@@ -83,7 +59,7 @@ bool Matches(char comparison, double v, double n) {
 
 bool CompileTemplate(std::string_view text, int line, int column, bool multiline,
                      CompileTarget* target, Template* result) {
-  Counter counter(text, line, column);
+  PlaceCounter counter(text, 0, line, column);
   const auto fail = [&](size_t at, const std::string& message) {
     counter.MoveTo(at);
     ReportAt(target->diagnostics, *result->info, Severity::kError, counter.line(), counter.column(),
