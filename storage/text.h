@@ -107,16 +107,16 @@ inline bool CopyShortIntoSlot(char* slot, const char* text) {
 // Looks for the NUL from text[kIndex] on, a byte at a time, each byte read
 // only once every byte before it is known not to be the NUL. Each length
 // leaves the search by its own branch to its own copy of constant size, and
-// no call is made for a text shorter than kShortTextBytes.
+// no call is made for a text shorter than kShortTextBytes. `nul` is 0.
 template <std::size_t kIndex>
-inline bool CopyFromIndexIntoSlot(char* slot, const char* text) {
+inline bool CopyFromIndexIntoSlot(char* slot, const char* text, char nul) {
   if constexpr (kIndex == kShortTextBytes) {
     return CopyLongIntoSlot(slot, text);
   } else {
-    if (__builtin_expect(text[kIndex] == '\0', 0)) {
+    if (__builtin_expect(text[kIndex] == nul, 0)) {
       return CopyShortIntoSlot<kIndex + 1>(slot, text);
     }
-    return CopyFromIndexIntoSlot<kIndex + 1>(slot, text);
+    return CopyFromIndexIntoSlot<kIndex + 1>(slot, text, nul);
   }
 }
 
@@ -126,7 +126,17 @@ inline bool CopyFromIndexIntoSlot(char* slot, const char* text) {
 // element and variable writes run every frame, mostly with short texts.
 inline bool CopyIntoSlot(char* slot, const char* text) {
   if (text == nullptr) return false;
-  return CopyFromIndexIntoSlot<0>(slot, text);
+  char nul = '\0';
+#if defined(__GNUC__)
+  // Hides that `nul` is 0, so that each byte is compared with a register
+  // rather than with the constant: x86 fuses a comparison of memory with a
+  // register and its branch into one operation, but not one with a constant.
+  // The text's address is hidden too: not knowing that the search stops at
+  // the NUL, the compiler would warn about reads past the end of a short
+  // literal that are never made.
+  __asm__("" : "+r"(nul), "+r"(text));
+#endif
+  return CopyFromIndexIntoSlot<0>(slot, text, nul);
 }
 
 }  // namespace vellomar
