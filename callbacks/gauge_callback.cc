@@ -16,10 +16,6 @@ bool CABINGaugeCallback::GetPropertyValue(int32_t id, double* value) {
   return GetNumberProperty(id, value);
 }
 
-bool CABINGaugeCallback::SetPropertyValue(int32_t id, const char* value) {
-  return SetTextProperty(id, value);
-}
-
 bool CABINGaugeCallback::SetPropertyValue(int32_t id, double value) {
   return SetNumberProperty(id, value);
 }

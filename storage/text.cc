@@ -72,6 +72,15 @@ bool HashIfFits(const char* text, const FoldedHead& head, uint32_t* hash) {
   return HashFolded(text, head, kTextSlotSize, hash);
 }
 
+bool CopyLongIntoSlot(char* slot, const char* text) {
+  // memchr stops at the first NUL, reading no byte after it.
+  const void* end = std::memchr(text + kShortTextBytes, '\0', kTextSlotSize - kShortTextBytes);
+  if (end == nullptr) return false;
+  // memmove: `text` may overlap `slot`.
+  std::memmove(slot, text, static_cast<std::size_t>(static_cast<const char*>(end) - text) + 1);
+  return true;
+}
+
 bool FitsSlot(const char* text) {
   if (text == nullptr) return false;
   for (std::size_t i = 0; i < kTextSlotSize; ++i) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "vellomar.h"
 
@@ -73,32 +74,69 @@ bool HashIfFits(const char* text, const FoldedHead& head, uint32_t* hash);
 // bytes of `text`, so an unterminated or huge text is never read past that.
 bool FitsSlot(const char* text);
 
+// CopyIntoSlot() for a text of at least kShortTextBytes characters: finds its
+// NUL in the rest of the slot's reach and copies it, or refuses it. Out of
+// line, so that the short path saves no registers.
+bool CopyLongIntoSlot(char* slot, const char* text);
+
+// Texts shorter than this are measured and copied without a call.
+inline constexpr std::size_t kShortTextBytes = 16;
+
+// Copies a text of exactly `kBytes` bytes, its NUL included, from `text` into
+// `slot`: two overlapping moves of the widest size that fits, each within the
+// text and its NUL. `text` may be `slot` or overlap it: every byte is read
+// before any is written.
+template <std::size_t kBytes>
+inline bool CopyShortIntoSlot(char* slot, const char* text) {
+  static_assert(kBytes >= 1 && kBytes <= kShortTextBytes, "a short text");
+  if constexpr (kBytes == 1) {
+    slot[0] = '\0';
+  } else {
+    using Word = std::conditional_t<(kBytes >= 8), uint64_t,
+                                    std::conditional_t<(kBytes >= 4), uint32_t, uint16_t>>;
+    Word head = 0;
+    Word tail = 0;
+    std::memcpy(&head, text, sizeof(Word));
+    std::memcpy(&tail, text + kBytes - sizeof(Word), sizeof(Word));
+    std::memcpy(slot, &head, sizeof(Word));
+    std::memcpy(slot + kBytes - sizeof(Word), &tail, sizeof(Word));
+  }
+  return true;
+}
+
+// Looks for the NUL from text[kIndex] on, a byte at a time, each byte read
+// only once every byte before it is known not to be the NUL. Each length
+// leaves the search by its own branch to its own copy of constant size, and
+// no call is made for a text shorter than kShortTextBytes. `nul` is 0.
+template <std::size_t kIndex>
+inline bool CopyFromIndexIntoSlot(char* slot, const char* text, char nul) {
+  if constexpr (kIndex == kShortTextBytes) {
+    return CopyLongIntoSlot(slot, text);
+  } else {
+    if (__builtin_expect(text[kIndex] == nul, 0)) {
+      return CopyShortIntoSlot<kIndex + 1>(slot, text);
+    }
+    return CopyFromIndexIntoSlot<kIndex + 1>(slot, text, nul);
+  }
+}
+
 // Copies `text` and its NUL into `slot` (kTextSlotSize bytes). A null or
 // over-long text is refused with false and the slot keeps what it held. Reads
 // at most kTextSlotSize bytes of `text`, and none past its NUL. Inline:
-// element and variable writes run every frame.
+// element and variable writes run every frame, mostly with short texts.
 inline bool CopyIntoSlot(char* slot, const char* text) {
   if (text == nullptr) return false;
-  // memchr stops at the first NUL, reading no byte after it.
-  const void* end = std::memchr(text, '\0', kTextSlotSize);
-  if (end == nullptr) return false;
-  const auto length = static_cast<std::size_t>(static_cast<const char*>(end) - text);
-  // A host may hand back a text this module gave it, so `text` can be `slot`
-  // or overlap it: every byte is read before any is written.
-  const std::size_t bytes = length + 1;
-  if (bytes >= 8 && bytes <= 16) {
-    // Gauge texts are mostly this short: two overlapping 8-byte moves, within
-    // the text and its NUL, instead of a call.
-    uint64_t head = 0;
-    uint64_t tail = 0;
-    std::memcpy(&head, text, 8);
-    std::memcpy(&tail, text + bytes - 8, 8);
-    std::memcpy(slot, &head, 8);
-    std::memcpy(slot + bytes - 8, &tail, 8);
-  } else {
-    std::memmove(slot, text, bytes);
-  }
-  return true;
+  char nul = '\0';
+#if defined(__GNUC__)
+  // Hides that `nul` is 0, so that each byte is compared with a register
+  // rather than with the constant: x86 fuses a comparison of memory with a
+  // register and its branch into one operation, but not one with a constant.
+  // The text's address is hidden too: not knowing that the search stops at
+  // the NUL, the compiler would warn about reads past the end of a short
+  // literal that are never made.
+  __asm__("" : "+r"(nul), "+r"(text));
+#endif
+  return CopyFromIndexIntoSlot<0>(slot, text, nul);
 }
 
 }  // namespace vellomar

@@ -112,6 +112,27 @@ TEST(TextTest, CopiesShortTextsExactlyEvenFromInsideTheSlot) {
   }
 }
 
+// Every length up to one past the slot's reach, each text in a heap block of
+// exactly its size so that the sanitizers catch a read past its NUL: a text
+// that fits is copied with its NUL and not one byte more; a longer one leaves
+// the whole slot as it was.
+TEST(TextTest, CopiesEveryLengthExactlyAndNoFurther) {
+  for (std::size_t length = 0; length <= kTextSlotSize; ++length) {
+    auto text = std::make_unique<char[]>(length + 1);
+    for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
+    text[length] = '\0';
+    char slot[kTextSlotSize];
+    std::fill(slot, slot + kTextSlotSize, '#');
+    const bool fits = length < kTextSlotSize;
+    ASSERT_EQ(CopyIntoSlot(slot, text.get()), fits) << length;
+    const std::size_t written = fits ? length + 1 : 0;
+    EXPECT_EQ(std::memcmp(slot, text.get(), written), 0) << length;
+    EXPECT_EQ(std::count(slot + written, slot + kTextSlotSize, '#'),
+              static_cast<std::ptrdiff_t>(kTextSlotSize - written))
+        << length;
+  }
+}
+
 TEST(TextTest, LengthCheckReadsNoFurtherThanOneSlot) {
   // An unterminated buffer of exactly one slot: reading past it would be
   // caught by the sanitizers.
