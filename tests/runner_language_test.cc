@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runner/engine.h"
+#include "runner/interpreter.h"
 #include "runner/number_format.h"
 #include "runner/sim_state.h"
 #include "runner/units.h"
@@ -366,6 +367,12 @@ TEST(RunnerLanguageTest, RegistersPersistAndLoopsAreStopped) {
   EXPECT_EQ(text_loop.errors, 1);
   EXPECT_NE(text_loop.err.find("t:1:14: error: runaway loop: %{next}"), std::string::npos)
       << text_loop.err;
+  // A template's text stops at the text limit, with one warning.
+  const Outcome long_text =
+      Evaluate("T|%(0 sp0)%{loop}" + std::string(100, 'x') + "%(l0 ++ d sp0 1000 <)%{next}", 2);
+  EXPECT_EQ(long_text.out, Repeat(std::string(kMaxTextLength, 'x') + "\n", 2));
+  EXPECT_EQ(long_text.warnings, 1) << long_text.err;
+  EXPECT_NE(long_text.err.find("longer than 65536 bytes: it is cut"), std::string::npos);
 }
 
 TEST(RunnerLanguageTest, Templates) {
