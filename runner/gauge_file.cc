@@ -130,6 +130,10 @@ class GaugeReader {
     }
     site.place = lines_.At(file_, offset);
     site.text = Text(node);
+    if (case_ != nullptr) {
+      site.in_case = true;
+      site.choice = *case_;
+    }
     return site;
   }
 
@@ -193,6 +197,49 @@ class GaugeReader {
       ReadLimit(child, "Maximum", &site.has_maximum, &site.maximum);
       Keep(std::move(site), &element->sites);
     }
+    if (kind == SiteKind::kSelect) {
+      for (pugi::xml_node child : node.children("Case")) ReadCase(child, element);
+    }
+  }
+
+  // A <Case>'s texts: FS9 <Text>/<FormattedText> or a bare <String>, FSX
+  // <GaugeText>; shown as texts of the element when the case is chosen.
+  void ReadCase(const pugi::xml_node& node, Element* element) {
+    CaseChoice choice;
+    ReadLimit(node, "Value", &choice.has_value, &choice.value);
+    ReadLimit(node, "ExpressionResult", &choice.has_value, &choice.value);
+    ReadLimit(node, "Minimum", &choice.has_minimum, &choice.minimum);
+    ReadLimit(node, "Maximum", &choice.has_maximum, &choice.maximum);
+    std::string label = node.attribute("Value").value();
+    if (label.empty()) label = node.child_value("ExpressionResult");
+    if (label.empty() && (choice.has_minimum || choice.has_maximum)) {
+      const pugi::xml_node minimum = node.child("Minimum");
+      const pugi::xml_node maximum = node.child("Maximum");
+      label = Trim(minimum ? minimum.child_value() : node.attribute("Minimum").value()) + ".." +
+              Trim(maximum ? maximum.child_value() : node.attribute("Maximum").value());
+    }
+    const std::string saved_name = element->name;
+    element->name += " <Case" + (label.empty() ? std::string() : " " + Trim(label)) + ">";
+    case_ = &choice;
+    for (pugi::xml_node child : node.children()) {
+      if (child.type() != pugi::node_element) continue;
+      const std::string_view name = child.name();
+      if (name == "Text" || name == "FormattedText" || name == "GaugeText") {
+        ReadText(child, element);
+      } else if (name == "String" || name == "GaugeString") {
+        Site site = MakeSite(child, SiteKind::kText, element->name + " <" + child.name() + ">");
+        site.is_template = true;
+        Keep(std::move(site), &element->sites);
+      }
+    }
+    case_ = nullptr;
+    element->name = saved_name;
+  }
+
+  static std::string Trim(std::string text) {
+    text.erase(0, text.find_first_not_of(" \t\r\n"));
+    text.erase(text.find_last_not_of(" \t\r\n") + 1);
+    return text;
   }
 
   void ReadText(const pugi::xml_node& node, Element* element) {
@@ -354,6 +401,7 @@ class GaugeReader {
   static constexpr size_t kMaxExpandedBytes = size_t{16} << 20;
 
   MacroTable macros_;
+  const CaseChoice* case_ = nullptr;  // the <Case> being read, if any
   size_t expanded_bytes_ = 0;
   int element_count_ = 0;
 };

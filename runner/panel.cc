@@ -237,9 +237,11 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
     RunSite(&element->visible, &visible);
     if (ToDouble(visible) == 0) return;
   }
+  double selected = 0;  // the last <Select> result, for the sites of its cases
   for (CompiledSite& site : element->sites) {
     const Site& model = *site.site;
     if (model.kind == SiteKind::kOnce && frame != 1) continue;
+    if (model.in_case && !model.choice.Matches(selected)) continue;
     if (site.text != nullptr || model.is_template) {
       std::string text;
       if (!site.failed && site.text != nullptr && !engine_->Render(site.text, &text)) {
@@ -259,6 +261,7 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
         double value = ToDouble(result);
         if (model.has_minimum) value = std::max(value, model.minimum);
         if (model.has_maximum) value = std::min(value, model.maximum);
+        if (model.kind == SiteKind::kSelect) selected = value;
         out->values.push_back({model.name, value});
         break;
       }

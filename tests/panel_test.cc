@@ -71,6 +71,21 @@ const FrameCase kFrameCases[] = {
      {{"#1", 1, "LeftDrag"}},
      "frame 1\ngauge g1.xml\n  click Area #1 LeftDrag\n  event K:Y 0\n"
      "summary: 1 gauge, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
+    {"texts of the chosen case only, FS9 and FSX",
+     {"<Gauge><Element><Select><Value>(L:n) 1 +</Value><Case Value='1'><Text><String>one"
+      "</String></Text></Case><Case Value='2'><String>two</String></Case></Select>"
+      "</Element></Gauge>",
+      "<SimBase.Document><SimGauge.Gauge><Element><Select><Expression><Script>1</Script>"
+      "</Expression><Case><ExpressionResult>0</ExpressionResult><GaugeText><GaugeString>no"
+      "</GaugeString></GaugeText></Case><Case><Minimum>0.5</Minimum><Maximum>1.5</Maximum>"
+      "<GaugeText><GaugeString>yes</GaugeString><FontColorScript>'red'</FontColorScript>"
+      "</GaugeText></Case></Select></Element></SimGauge.Gauge></SimBase.Document>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\n  text Element #1 <Case 1> <Text>: \"one\"\n"
+     "  value Element #1 <Select>: 1\ngauge g2.xml\n"
+     "  text Element #1 <Case 0.5..1.5> <GaugeText>: \"yes\"\n  value Element #1 <Select>: 1\n"
+     "summary: 2 gauges, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
 };
 
 std::string RunPanel(const FrameCase& test, std::string* messages) {
