@@ -383,6 +383,14 @@ class GaugeReader {
           self.tooltip = child.attribute("ID").value();
           if (self.tooltip.empty()) self.tooltip = child.child_value("DefaultID");
         }
+      } else if (name == "Visibility" || name == "Visible") {
+        std::vector<Site> visible;
+        Keep(MakeSite(child, SiteKind::kVisible, self.name + " <" + child.name() + ">"), &visible);
+        if (!visible.empty() &&
+            visible.front().text.find_first_not_of(" \t\r\n") != std::string::npos) {
+          self.has_visible = true;
+          self.visible = std::move(visible.front());
+        }
       } else if (name == "Click" || name == "MouseClick" || name == "CallbackCode" ||
                  name == "WheelUp" || name == "WheelDown") {
         Click click;

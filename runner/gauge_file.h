@@ -95,6 +95,8 @@ struct MouseArea {
   std::string tooltip;  // the tooltip text or ID, macros expanded (may be empty)
   bool has_tooltip_template = false;
   Site tooltip_template;
+  bool has_visible = false;  // <Visibility>/<Visible>: 0 makes the area ignore clicks
+  Site visible;
   std::vector<Click> clicks;
 };
 

@@ -26,6 +26,8 @@ struct Panel::CompiledArea {
   std::vector<std::vector<CompiledSite>> clicks;  // per Click, its scripts
   bool has_tooltip = false;
   CompiledSite tooltip;
+  bool has_visible = false;
+  CompiledSite visible;
 };
 
 struct Panel::CompiledGauge {
@@ -158,6 +160,10 @@ int Panel::AddGauge(const GaugeModel& model) {
     const MouseArea& area = own.areas[i];
     CompiledArea& compiled = gauge->areas[i];
     compiled.area = &area;
+    if (area.has_visible) {
+      compiled.has_visible = true;
+      Compile(engine_gauge, area.visible, &compiled.visible);
+    }
     if (area.has_tooltip_template) {
       compiled.has_tooltip = true;
       Compile(engine_gauge, area.tooltip_template, &compiled.tooltip);
@@ -280,6 +286,15 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
   // would only clutter the line.
   const std::string& tooltip = area.area->tooltip;
   if (!tooltip.empty() && tooltip.find("%(") == std::string::npos) shown += " '" + tooltip + "'";
+  if (area.has_visible) {
+    Value visible;
+    RunSite(&area.visible, &visible);
+    if (ToDouble(visible) == 0) {
+      out->clicks.push_back(shown + " " + click.event +
+                            ": the area is hidden (its visibility gave 0), nothing done");
+      return;
+    }
+  }
   out->clicks.push_back(shown + " " + click.event);
   engine_->SetMouse(click.event, 0, 0);
   for (size_t i = 0; i < area.area->clicks.size(); ++i) {

@@ -86,6 +86,17 @@ const FrameCase kFrameCases[] = {
      "  value Element #1 <Select>: 1\ngauge g2.xml\n"
      "  text Element #1 <Case 0.5..1.5> <GaugeText>: \"yes\"\n  value Element #1 <Select>: 1\n"
      "summary: 2 gauges, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
+    {"a hidden mouse area ignores clicks",
+     {"<SimBase.Document><SimGauge.Gauge><MouseArea id='On'><Visibility>(L:on)</Visibility>"
+      "<MouseClick><KeyEvent>X</KeyEvent></MouseClick></MouseArea>"
+      "<Update>1 (&gt;L:on)</Update></SimGauge.Gauge></SimBase.Document>"},
+     2,
+     {{"On", 1, ""}, {"On", 2, ""}},
+     "frame 1\ngauge g1.xml\n"
+     "  click MouseArea 'On' LeftSingle: the area is hidden (its visibility gave 0), nothing "
+     "done\n  set L:on = 1\n"
+     "frame 2\ngauge g1.xml\n  click MouseArea 'On' LeftSingle\n  event K:X 0\n"
+     "summary: 1 gauge, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
 };
 
 std::string RunPanel(const FrameCase& test, std::string* messages) {
