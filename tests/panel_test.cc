@@ -86,6 +86,13 @@ const FrameCase kFrameCases[] = {
      "  value Element #1 <Select>: 1\ngauge g2.xml\n"
      "  text Element #1 <Case 0.5..1.5> <GaugeText>: \"yes\"\n  value Element #1 <Select>: 1\n"
      "summary: 2 gauges, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
+    {"unset reads are listed as scripts write them",
+     {"<Gauge><Update>(C:fs9gps:2:MapRange, nmiles) (A:GENERAL ENG RPM:2, rpm) +</Update>"
+      "</Gauge>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\nsummary: 1 gauge, 1 scripts, 1 ran, 0 failed, 0 warnings\n"
+     "unset C:fs9gps:2:MapRange, nmiles\nunset A:GENERAL ENG RPM:2, rpm\n"},
     {"a hidden mouse area ignores clicks",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea id='On'><Visibility>(L:on)</Visibility>"
       "<MouseClick><KeyEvent>X</KeyEvent></MouseClick></MouseArea>"
