@@ -414,6 +414,41 @@ class GaugeReader {
   int element_count_ = 0;
 };
 
+// Whether `text` is well-formed UTF-8 (no overlong forms are checked: any
+// lead byte with the right continuation bytes passes).
+bool IsUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t length = c < 0x80           ? 1
+                          : (c >> 5) == 0x6  ? 2
+                          : (c >> 4) == 0xE  ? 3
+                          : (c >> 3) == 0x1E ? 4
+                                             : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t j = 1; j < length; ++j) {
+      if ((static_cast<unsigned char>(text[i + j]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::string Latin1ToUtf8(std::string_view text) {
+  std::string converted;
+  converted.reserve(text.size() + text.size() / 8);
+  for (const char byte : text) {
+    const auto c = static_cast<unsigned char>(byte);
+    if (c < 0x80) {
+      converted.push_back(byte);
+    } else {
+      converted.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      converted.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return converted;
+}
+
 }  // namespace
 
 bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeModel* model,
@@ -424,6 +459,15 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
   if (contents.size() >= 3 && contents.substr(0, 3) == "\xEF\xBB\xBF") contents.remove_prefix(3);
   const bool utf16 = contents.size() >= 2 &&
                      (contents.substr(0, 2) == "\xFF\xFE" || contents.substr(0, 2) == "\xFE\xFF");
+  // Gauges saved by Windows editors are often in the ANSI code page (an
+  // ISO-8859-1 or Windows-1252 declaration, or none at all, with a raw 0xB0
+  // for the degree sign). Bytes that are not UTF-8 are read as Latin-1, so
+  // texts show the characters the author typed.
+  std::string converted;
+  if (!utf16 && !IsUtf8(contents)) {
+    converted = Latin1ToUtf8(contents);
+    contents = converted;
+  }
   // A copy, so that the parser gets an aligned buffer even after the mark
   // was cut off (it reads UTF-16 two bytes at a time).
   const std::string buffer(contents);

@@ -137,6 +137,12 @@ const GaugeCase kGaugeCases[] = {
     {"byte-order mark and CRLF, CR endings",
      "\xEF\xBB\xBF<Gauge>\r\n<Update>\r\n 1\r\n</Update>\r<Update>2</Update></Gauge>",
      "update@2:9{\n 1\n} update@5:9{2} "},
+    {"an ANSI file's bytes read as Latin-1, places kept",
+     "<?xml version='1.0' encoding='ISO-8859-1'?><Gauge><Element><Text><String>\xB0"
+     "C"
+     "</String></Text></Element>\n<Update>\xE9 1</Update></Gauge>",
+     "update@2:9{\xC3\xA9 1} Element #1(text@1:74{\xC2\xB0"
+     "C} )"},
 };
 
 TEST(GaugeFileTest, ReadsModel) {
