@@ -449,6 +449,23 @@ std::string Latin1ToUtf8(std::string_view text) {
   return converted;
 }
 
+// Finds an element nested deeper than the reader goes (it reads elements
+// and mouse areas recursively); real gauges nest a few levels, a hostile
+// file may nest a hundred thousand.
+class DepthCheck : public pugi::xml_tree_walker {
+ public:
+  static constexpr int kMaxDepth = 200;
+  bool for_each(pugi::xml_node& node) override {
+    if (depth() < kMaxDepth) return true;
+    too_deep_ = node;
+    return false;
+  }
+  pugi::xml_node too_deep() const { return too_deep_; }
+
+ private:
+  pugi::xml_node too_deep_;
+};
+
 }  // namespace
 
 bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeModel* model,
@@ -487,6 +504,13 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
     *problem = FormatPlace(lines.At(file, ElementOffset(document.document_element()))) +
                ": not a gauge file: the root is <" + document.document_element().name() +
                ">, not <Gauge> or <SimBase.Document> with <SimGauge.Gauge>";
+    return false;
+  }
+  DepthCheck depth;
+  if (!document.traverse(depth)) {
+    *problem = FormatPlace(lines.At(file, ElementOffset(depth.too_deep()))) +
+               ": elements nested more than " + std::to_string(DepthCheck::kMaxDepth) +
+               " levels deep";
     return false;
   }
   GaugeReader reader(file, contents, model);

@@ -162,6 +162,15 @@ struct BadFileCase {
   const char* error;
 };
 
+std::string Nested(const std::string& open, const std::string& close, int depth) {
+  std::string xml = "<Gauge>";
+  for (int i = 0; i < depth; ++i) xml += open;
+  for (int i = 0; i < depth; ++i) xml += close;
+  return xml + "</Gauge>";
+}
+const std::string kDeepElements = Nested("<Element>", "</Element>", 100000);
+const std::string kDeepAreas = Nested("<Area>", "</Area>", 250);
+
 const BadFileCase kBadFileCases[] = {
     {"not well-formed", "<Gauge>\n<Element></Gauge>", "g.xml:2:"},
     {"other root", "<Panel/>", "g.xml:1:1: not a gauge file"},
@@ -169,6 +178,9 @@ const BadFileCase kBadFileCases[] = {
     {"simbase without gauge", "<SimBase.Document/>", "not a gauge file"},
     // Both marks: the UTF-16 text then starts at an odd offset of the file.
     {"utf-8 mark before a utf-16 mark", "\xEF\xBB\xBF\xFE\xFF(L:n) 1 +", "g.xml:"},
+    {"elements nested without end", kDeepElements.c_str(),
+     "g.xml:1:1799: elements nested more than 200 levels deep"},
+    {"areas nested without end", kDeepAreas.c_str(), "g.xml:1:1202: elements nested more"},
 };
 
 TEST(GaugeFileTest, RejectsWhatIsNoGauge) {
