@@ -98,7 +98,13 @@ class GaugeReader {
         model_->elements.emplace_back();
         ReadElement(child, &model_->elements.back());
       } else if (NameIs(child, "Mouse")) {
-        for (pugi::xml_node area : child.children("Area")) ReadArea(area);
+        // A <Mouse> with a <Click> of its own is an area covering the
+        // whole gauge (simple FS9 switches); its <Area>s nest in it.
+        if (child.child("Click")) {
+          ReadArea(child);
+        } else {
+          for (pugi::xml_node area : child.children("Area")) ReadArea(area);
+        }
       } else if (NameIs(child, "MouseArea")) {
         ReadArea(child);
       }

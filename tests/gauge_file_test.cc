@@ -129,6 +129,10 @@ const GaugeCase kGaugeCases[] = {
      "<Gauge><Mouse><Area Left='0'><Area><Click Kind='LeftSingle+LeftDrag' "
      "Repeat='Yes'>0 (&gt;K:X)</Click></Area></Area></Mouse></Gauge>",
      " Area #1'' Area #2''<LeftSingle+LeftDrag click@1:83{0 (>K:X)}>"},
+    {"fs9 mouse with a click of its own: an area for the whole gauge",
+     "<Gauge><Mouse><Tooltip>Beacon</Tooltip><Click Event='TOGGLE_BEACON_LIGHTS'/>"
+     "<Area><Click>1</Click></Area></Mouse></Gauge>",
+     " Area #1'Beacon'< K:TOGGLE_BEACON_LIGHTS> Area #2''< click@1:90{1}>"},
     {"a macro without end is the load error of its site only",
      "<Gauge><Macro Name='a'>@a</Macro><Element><Value>@a</Value><Select><Value>1</Value>"
      "</Select></Element></Gauge>",
