@@ -357,9 +357,10 @@ class GaugeReader {
     }
   }
 
-  void ReadArea(const pugi::xml_node& node) {
+  void ReadArea(const pugi::xml_node& node, int parent = -1) {
     MouseArea area;
     area.number = static_cast<int>(model_->areas.size()) + 1;
+    area.parent = parent;
     const std::string id = node.attribute("id").value();
     area.name = id.empty() || id == "MouseArea" ? "Area #" + std::to_string(area.number)
                                                 : "MouseArea '" + id + "'";
@@ -406,7 +407,7 @@ class GaugeReader {
         nested.push_back(child);
       }
     }
-    for (const pugi::xml_node& child : nested) ReadArea(child);
+    for (const pugi::xml_node& child : nested) ReadArea(child, static_cast<int>(at));
   }
 
   const std::string& file_;

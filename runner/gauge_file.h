@@ -97,6 +97,7 @@ struct MouseArea {
   Site tooltip_template;
   bool has_visible = false;  // <Visibility>/<Visible>: 0 makes the area ignore clicks
   Site visible;
+  int parent = -1;  // the index of the area it is nested in (hidden with it), or -1
   std::vector<Click> clicks;
 };
 

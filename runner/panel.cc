@@ -286,14 +286,21 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
   // would only clutter the line.
   const std::string& tooltip = area.area->tooltip;
   if (!tooltip.empty() && tooltip.find("%(") == std::string::npos) shown += " '" + tooltip + "'";
-  if (area.has_visible) {
+  // The area and the areas it is nested in must all be visible.
+  bool hidden = false;
+  for (int at = static_cast<int>(click.area); at >= 0 && !hidden;
+       at = gauge.areas[static_cast<size_t>(at)].area->parent) {
+    CompiledArea& outer = gauge.areas[static_cast<size_t>(at)];
+    if (!outer.has_visible) continue;
     Value visible;
-    RunSite(&area.visible, &visible);
-    if (ToDouble(visible) == 0) {
-      out->clicks.push_back(shown + " " + click.event +
-                            ": the area is hidden (its visibility gave 0), nothing done");
-      return;
-    }
+    RunSite(&outer.visible, &visible);
+    hidden = ToDouble(visible) == 0;
+  }
+  if (hidden) {
+    out->clicks.push_back(shown + " " + click.event +
+                          ": the area is hidden (its visibility, or that of an area it is in, "
+                          "gave 0), nothing done");
+    return;
   }
   out->clicks.push_back(shown + " " + click.event);
   engine_->SetMouse(click.event, 0, 0);

@@ -93,16 +93,20 @@ const FrameCase kFrameCases[] = {
      {},
      "frame 1\ngauge g1.xml\nsummary: 1 gauge, 1 scripts, 1 ran, 0 failed, 0 warnings\n"
      "unset C:fs9gps:2:MapRange, nmiles\nunset A:GENERAL ENG RPM:2, rpm\n"},
-    {"a hidden mouse area ignores clicks",
+    {"a hidden mouse area ignores clicks, and so do the areas in it",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea id='On'><Visibility>(L:on)</Visibility>"
-      "<MouseClick><KeyEvent>X</KeyEvent></MouseClick></MouseArea>"
+      "<MouseClick><KeyEvent>X</KeyEvent></MouseClick><MouseArea id='In'><MouseClick>"
+      "<KeyEvent>Y</KeyEvent></MouseClick></MouseArea></MouseArea>"
       "<Update>1 (&gt;L:on)</Update></SimGauge.Gauge></SimBase.Document>"},
      2,
-     {{"On", 1, ""}, {"On", 2, ""}},
+     {{"On", 1, ""}, {"In", 1, ""}, {"On", 2, ""}, {"In", 2, ""}},
      "frame 1\ngauge g1.xml\n"
-     "  click MouseArea 'On' LeftSingle: the area is hidden (its visibility gave 0), nothing "
-     "done\n  set L:on = 1\n"
-     "frame 2\ngauge g1.xml\n  click MouseArea 'On' LeftSingle\n  event K:X 0\n"
+     "  click MouseArea 'On' LeftSingle: the area is hidden (its visibility, or that of an area "
+     "it is in, gave 0), nothing done\n"
+     "  click MouseArea 'In' LeftSingle: the area is hidden (its visibility, or that of an area "
+     "it is in, gave 0), nothing done\n  set L:on = 1\n"
+     "frame 2\ngauge g1.xml\n  click MouseArea 'On' LeftSingle\n"
+     "  click MouseArea 'In' LeftSingle\n  event K:X 0\n  event K:Y 0\n"
      "summary: 1 gauge, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
 };
 
