@@ -515,6 +515,12 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
     bool loads;
   } cases[] = {
       {"1 2 foo", "1:5: error: unknown word 'foo'", false},
+      // A long word is quoted by its start and its end.
+      {std::string(1000, '}'),
+       "1:1: error: unknown word '" + std::string(226, '}') + " ... (691 bytes left out) ... " +
+           std::string(83, '}') +
+           "': words, blocks and variables need blanks between them, as in } els{ (L:x) }",
+       false},
       {"1 2\n  gt",
        "2:3: error: unknown word 'gt': not a comparison in gauge scripts; write > "
        "(a word starting with g is a goto, g and the label's number)",
