@@ -98,7 +98,13 @@ class GaugeReader {
         model_->elements.emplace_back();
         ReadElement(child, &model_->elements.back());
       } else if (NameIs(child, "Mouse")) {
-        for (pugi::xml_node area : child.children("Area")) ReadArea(area);
+        // A <Mouse> with a <Click> of its own is an area covering the
+        // whole gauge (simple FS9 switches); its <Area>s nest in it.
+        if (child.child("Click")) {
+          ReadArea(child);
+        } else {
+          for (pugi::xml_node area : child.children("Area")) ReadArea(area);
+        }
       } else if (NameIs(child, "MouseArea")) {
         ReadArea(child);
       }
@@ -130,6 +136,10 @@ class GaugeReader {
     }
     site.place = lines_.At(file_, offset);
     site.text = Text(node);
+    if (case_ != nullptr) {
+      site.in_case = true;
+      site.choice = *case_;
+    }
     return site;
   }
 
@@ -193,6 +203,49 @@ class GaugeReader {
       ReadLimit(child, "Maximum", &site.has_maximum, &site.maximum);
       Keep(std::move(site), &element->sites);
     }
+    if (kind == SiteKind::kSelect) {
+      for (pugi::xml_node child : node.children("Case")) ReadCase(child, element);
+    }
+  }
+
+  // A <Case>'s texts: FS9 <Text>/<FormattedText> or a bare <String>, FSX
+  // <GaugeText>; shown as texts of the element when the case is chosen.
+  void ReadCase(const pugi::xml_node& node, Element* element) {
+    CaseChoice choice;
+    ReadLimit(node, "Value", &choice.has_value, &choice.value);
+    ReadLimit(node, "ExpressionResult", &choice.has_value, &choice.value);
+    ReadLimit(node, "Minimum", &choice.has_minimum, &choice.minimum);
+    ReadLimit(node, "Maximum", &choice.has_maximum, &choice.maximum);
+    std::string label = node.attribute("Value").value();
+    if (label.empty()) label = node.child_value("ExpressionResult");
+    if (label.empty() && (choice.has_minimum || choice.has_maximum)) {
+      const pugi::xml_node minimum = node.child("Minimum");
+      const pugi::xml_node maximum = node.child("Maximum");
+      label = Trim(minimum ? minimum.child_value() : node.attribute("Minimum").value()) + ".." +
+              Trim(maximum ? maximum.child_value() : node.attribute("Maximum").value());
+    }
+    const std::string saved_name = element->name;
+    element->name += " <Case" + (label.empty() ? std::string() : " " + Trim(label)) + ">";
+    case_ = &choice;
+    for (pugi::xml_node child : node.children()) {
+      if (child.type() != pugi::node_element) continue;
+      const std::string_view name = child.name();
+      if (name == "Text" || name == "FormattedText" || name == "GaugeText") {
+        ReadText(child, element);
+      } else if (name == "String" || name == "GaugeString") {
+        Site site = MakeSite(child, SiteKind::kText, element->name + " <" + child.name() + ">");
+        site.is_template = true;
+        Keep(std::move(site), &element->sites);
+      }
+    }
+    case_ = nullptr;
+    element->name = saved_name;
+  }
+
+  static std::string Trim(std::string text) {
+    text.erase(0, text.find_first_not_of(" \t\r\n"));
+    text.erase(text.find_last_not_of(" \t\r\n") + 1);
+    return text;
   }
 
   void ReadText(const pugi::xml_node& node, Element* element) {
@@ -304,9 +357,10 @@ class GaugeReader {
     }
   }
 
-  void ReadArea(const pugi::xml_node& node) {
+  void ReadArea(const pugi::xml_node& node, int parent = -1) {
     MouseArea area;
     area.number = static_cast<int>(model_->areas.size()) + 1;
+    area.parent = parent;
     const std::string id = node.attribute("id").value();
     area.name = id.empty() || id == "MouseArea" ? "Area #" + std::to_string(area.number)
                                                 : "MouseArea '" + id + "'";
@@ -336,6 +390,14 @@ class GaugeReader {
           self.tooltip = child.attribute("ID").value();
           if (self.tooltip.empty()) self.tooltip = child.child_value("DefaultID");
         }
+      } else if (name == "Visibility" || name == "Visible") {
+        std::vector<Site> visible;
+        Keep(MakeSite(child, SiteKind::kVisible, self.name + " <" + child.name() + ">"), &visible);
+        if (!visible.empty() &&
+            visible.front().text.find_first_not_of(" \t\r\n") != std::string::npos) {
+          self.has_visible = true;
+          self.visible = std::move(visible.front());
+        }
       } else if (name == "Click" || name == "MouseClick" || name == "CallbackCode" ||
                  name == "WheelUp" || name == "WheelDown") {
         Click click;
@@ -345,7 +407,7 @@ class GaugeReader {
         nested.push_back(child);
       }
     }
-    for (const pugi::xml_node& child : nested) ReadArea(child);
+    for (const pugi::xml_node& child : nested) ReadArea(child, static_cast<int>(at));
   }
 
   const std::string& file_;
@@ -354,8 +416,61 @@ class GaugeReader {
   static constexpr size_t kMaxExpandedBytes = size_t{16} << 20;
 
   MacroTable macros_;
+  const CaseChoice* case_ = nullptr;  // the <Case> being read, if any
   size_t expanded_bytes_ = 0;
   int element_count_ = 0;
+};
+
+// Whether `text` is well-formed UTF-8 (no overlong forms are checked: any
+// lead byte with the right continuation bytes passes).
+bool IsUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t length = c < 0x80           ? 1
+                          : (c >> 5) == 0x6  ? 2
+                          : (c >> 4) == 0xE  ? 3
+                          : (c >> 3) == 0x1E ? 4
+                                             : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t j = 1; j < length; ++j) {
+      if ((static_cast<unsigned char>(text[i + j]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::string Latin1ToUtf8(std::string_view text) {
+  std::string converted;
+  converted.reserve(text.size() + text.size() / 8);
+  for (const char byte : text) {
+    const auto c = static_cast<unsigned char>(byte);
+    if (c < 0x80) {
+      converted.push_back(byte);
+    } else {
+      converted.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      converted.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return converted;
+}
+
+// Finds an element nested deeper than the reader goes (it reads elements
+// and mouse areas recursively); real gauges nest a few levels, a hostile
+// file may nest a hundred thousand.
+class DepthCheck : public pugi::xml_tree_walker {
+ public:
+  static constexpr int kMaxDepth = 200;
+  bool for_each(pugi::xml_node& node) override {
+    if (depth() < kMaxDepth) return true;
+    too_deep_ = node;
+    return false;
+  }
+  pugi::xml_node too_deep() const { return too_deep_; }
+
+ private:
+  pugi::xml_node too_deep_;
 };
 
 }  // namespace
@@ -368,6 +483,15 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
   if (contents.size() >= 3 && contents.substr(0, 3) == "\xEF\xBB\xBF") contents.remove_prefix(3);
   const bool utf16 = contents.size() >= 2 &&
                      (contents.substr(0, 2) == "\xFF\xFE" || contents.substr(0, 2) == "\xFE\xFF");
+  // Gauges saved by Windows editors are often in the ANSI code page (an
+  // ISO-8859-1 or Windows-1252 declaration, or none at all, with a raw 0xB0
+  // for the degree sign). Bytes that are not UTF-8 are read as Latin-1, so
+  // texts show the characters the author typed.
+  std::string converted;
+  if (!utf16 && !IsUtf8(contents)) {
+    converted = Latin1ToUtf8(contents);
+    contents = converted;
+  }
   // A copy, so that the parser gets an aligned buffer even after the mark
   // was cut off (it reads UTF-16 two bytes at a time).
   const std::string buffer(contents);
@@ -387,6 +511,13 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
     *problem = FormatPlace(lines.At(file, ElementOffset(document.document_element()))) +
                ": not a gauge file: the root is <" + document.document_element().name() +
                ">, not <Gauge> or <SimBase.Document> with <SimGauge.Gauge>";
+    return false;
+  }
+  DepthCheck depth;
+  if (!document.traverse(depth)) {
+    *problem = FormatPlace(lines.At(file, ElementOffset(depth.too_deep()))) +
+               ": elements nested more than " + std::to_string(DepthCheck::kMaxDepth) +
+               " levels deep";
     return false;
   }
   GaugeReader reader(file, contents, model);

@@ -34,6 +34,23 @@ enum class SiteKind {
   kClick,    // a mouse area's click script
 };
 
+// Which results of its element's <Select> show a <Case>: its Value /
+// ExpressionResult, or its Minimum..Maximum range (both ends included).
+struct CaseChoice {
+  bool has_value = false;
+  double value = 0;
+  bool has_minimum = false;
+  bool has_maximum = false;
+  double minimum = 0;
+  double maximum = 0;
+  bool Matches(double result) const {
+    if (has_value && result != value) return false;
+    if (has_minimum && result < minimum) return false;
+    if (has_maximum && result > maximum) return false;
+    return has_value || has_minimum || has_maximum;
+  }
+};
+
 struct Site {
   SiteKind kind = SiteKind::kScript;
   bool is_template = false;  // a text template rather than a script
@@ -45,6 +62,10 @@ struct Site {
   bool has_maximum = false;
   double minimum = 0;
   double maximum = 0;
+  // A site inside a <Select>'s <Case> (its texts and their scripts) runs
+  // only when the last <Select> of its element before it chose the case.
+  bool in_case = false;
+  CaseChoice choice;
 };
 
 struct Element {
@@ -74,6 +95,9 @@ struct MouseArea {
   std::string tooltip;  // the tooltip text or ID, macros expanded (may be empty)
   bool has_tooltip_template = false;
   Site tooltip_template;
+  bool has_visible = false;  // <Visibility>/<Visible>: 0 makes the area ignore clicks
+  Site visible;
+  int parent = -1;  // the index of the area it is nested in (hidden with it), or -1
   std::vector<Click> clicks;
 };
 

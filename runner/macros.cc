@@ -19,12 +19,16 @@ std::string Trim(std::string_view text) {
 }
 
 // The argument list at text[open] == '(': its end (one past the ')') and the
-// trimmed arguments; npos when the parentheses never close.
-size_t ReadArguments(std::string_view text, size_t open, std::vector<std::string>* arguments) {
+// trimmed arguments; npos when the parentheses never close. Each byte read
+// is taken from `*budget`; npos too when it runs out.
+size_t ReadArguments(std::string_view text, size_t open, std::vector<std::string>* arguments,
+                     size_t* budget) {
   int depth = 0;
   bool quoted = false;
   size_t start = open + 1;
   for (size_t i = open; i < text.size(); ++i) {
+    if (*budget == 0) return std::string_view::npos;
+    --*budget;
     const char c = text[i];
     if (quoted) {
       if (c == '\'') quoted = false;
@@ -65,6 +69,7 @@ bool MacroTable::Expand(std::string_view text, std::string* result, std::string*
     return true;
   }
   std::vector<std::string> active;
+  scan_budget_ = kMaxScanned;
   return ExpandInto(text, nullptr, &active, result, problem);
 }
 
@@ -98,7 +103,9 @@ bool MacroTable::ExpandInto(std::string_view text, const std::vector<std::string
         const std::string name_text(name);
         if (std::find(active->begin(), active->end(), name_text) != active->end()) {
           *problem = "macro '" + name_text + "' expands without end (it uses itself";
-          if (active->front() != name_text) *problem += " through '" + active->front() + "'";
+          const std::string& first = active->front();
+          const std::string outer = first[0] == '(' ? first.substr(1) : first;
+          if (outer != name_text) *problem += " through '" + outer + "'";
           *problem += ")";
           return false;
         }
@@ -109,15 +116,27 @@ bool MacroTable::ExpandInto(std::string_view text, const std::vector<std::string
         }
         std::vector<std::string> own_arguments;
         if (macro.takes_arguments && end < text.size() && text[end] == '(') {
-          const size_t after = ReadArguments(text, end, &own_arguments);
+          const size_t after = ReadArguments(text, end, &own_arguments, &scan_budget_);
+          if (scan_budget_ == 0) {
+            *problem = "macro '" + name_text + "': its argument lists take more than " +
+                       std::to_string(kMaxScanned >> 20) +
+                       " MiB of reading (unclosed or deeply nested parentheses?)";
+            return false;
+          }
           if (after != std::string_view::npos) end = after;
         }
         // The arguments belong to the text that names the macro: expand
-        // them there first.
-        for (std::string& argument : own_arguments) {
-          std::string expanded;
-          if (!ExpandInto(argument, arguments, active, &expanded, problem)) return false;
-          argument = std::move(expanded);
+        // them there first. They count towards the depth too ("(name"
+        // stands for them, never equal to a name), so that @a(@a(@a(...)))
+        // nested without end stops.
+        if (!own_arguments.empty()) {
+          active->push_back("(" + name_text);
+          for (std::string& argument : own_arguments) {
+            std::string expanded;
+            if (!ExpandInto(argument, arguments, active, &expanded, problem)) return false;
+            argument = std::move(expanded);
+          }
+          active->pop_back();
         }
         active->push_back(name_text);
         if (!ExpandInto(macro.text, &own_arguments, active, result, problem)) return false;
@@ -127,7 +146,10 @@ bool MacroTable::ExpandInto(std::string_view text, const std::vector<std::string
     }
     if (result->size() > kMaxExpandedSize) {
       *problem = "macros expand to more than " + std::to_string(kMaxExpandedSize) + " bytes";
-      if (!active->empty()) *problem += " in macro '" + active->front() + "'";
+      if (!active->empty()) {
+        const std::string& first = active->front();
+        *problem += " in macro '" + (first[0] == '(' ? first.substr(1) : first) + "'";
+      }
       return false;
     }
   }

@@ -14,8 +14,9 @@
 //   the macro's text @1, @2, ... stand for them (a missing one for nothing);
 // - the result is expanded again, so macros may use macros.
 // A macro that reaches itself again expands without end: that, an expansion
-// nested more than kMaxDepth deep, or a result above kMaxExpandedSize bytes
-// is an error naming the macro, never a hang. (A gauge file also bounds
+// nested more than kMaxDepth deep, a result above kMaxExpandedSize bytes, or
+// argument lists that take more than kMaxScanned bytes of reading (unclosed
+// ones, used many times) is an error naming the macro, never a hang. (A gauge file also bounds
 // the sum of its expansions; see gauge_file.cc.)
 #ifndef VELLOMAR_RUNNER_MACROS_H_
 #define VELLOMAR_RUNNER_MACROS_H_
@@ -32,6 +33,7 @@ class MacroTable {
  public:
   static constexpr int kMaxDepth = 64;
   static constexpr size_t kMaxExpandedSize = size_t{1} << 20;
+  static constexpr size_t kMaxScanned = size_t{16} << 20;
 
   // Defines or redefines a macro; the last definition in a file wins.
   void Define(const std::string& name, std::string text);
@@ -52,6 +54,9 @@ class MacroTable {
                   std::string* problem) const;
 
   std::map<std::string, Macro, std::less<>> macros_;
+  // Bytes argument lists may still be scanned in this Expand: unclosed
+  // lists are scanned to the end of the text, once per use.
+  mutable size_t scan_budget_ = 0;
 };
 
 }  // namespace runner

@@ -26,6 +26,8 @@ struct Panel::CompiledArea {
   std::vector<std::vector<CompiledSite>> clicks;  // per Click, its scripts
   bool has_tooltip = false;
   CompiledSite tooltip;
+  bool has_visible = false;
+  CompiledSite visible;
 };
 
 struct Panel::CompiledGauge {
@@ -158,6 +160,10 @@ int Panel::AddGauge(const GaugeModel& model) {
     const MouseArea& area = own.areas[i];
     CompiledArea& compiled = gauge->areas[i];
     compiled.area = &area;
+    if (area.has_visible) {
+      compiled.has_visible = true;
+      Compile(engine_gauge, area.visible, &compiled.visible);
+    }
     if (area.has_tooltip_template) {
       compiled.has_tooltip = true;
       Compile(engine_gauge, area.tooltip_template, &compiled.tooltip);
@@ -237,9 +243,11 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
     RunSite(&element->visible, &visible);
     if (ToDouble(visible) == 0) return;
   }
+  double selected = 0;  // the last <Select> result, for the sites of its cases
   for (CompiledSite& site : element->sites) {
     const Site& model = *site.site;
     if (model.kind == SiteKind::kOnce && frame != 1) continue;
+    if (model.in_case && !model.choice.Matches(selected)) continue;
     if (site.text != nullptr || model.is_template) {
       std::string text;
       if (!site.failed && site.text != nullptr && !engine_->Render(site.text, &text)) {
@@ -259,6 +267,7 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
         double value = ToDouble(result);
         if (model.has_minimum) value = std::max(value, model.minimum);
         if (model.has_maximum) value = std::min(value, model.maximum);
+        if (model.kind == SiteKind::kSelect) selected = value;
         out->values.push_back({model.name, value});
         break;
       }
@@ -277,6 +286,22 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
   // would only clutter the line.
   const std::string& tooltip = area.area->tooltip;
   if (!tooltip.empty() && tooltip.find("%(") == std::string::npos) shown += " '" + tooltip + "'";
+  // The area and the areas it is nested in must all be visible.
+  bool hidden = false;
+  for (int at = static_cast<int>(click.area); at >= 0 && !hidden;
+       at = gauge.areas[static_cast<size_t>(at)].area->parent) {
+    CompiledArea& outer = gauge.areas[static_cast<size_t>(at)];
+    if (!outer.has_visible) continue;
+    Value visible;
+    RunSite(&outer.visible, &visible);
+    hidden = ToDouble(visible) == 0;
+  }
+  if (hidden) {
+    out->clicks.push_back(shown + " " + click.event +
+                          ": the area is hidden (its visibility, or that of an area it is in, "
+                          "gave 0), nothing done");
+    return;
+  }
   out->clicks.push_back(shown + " " + click.event);
   engine_->SetMouse(click.event, 0, 0);
   for (size_t i = 0; i < area.area->clicks.size(); ++i) {

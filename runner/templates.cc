@@ -219,19 +219,30 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
     }
     return value;
   };
+  // The expanded text is cut at the runner's text limit, like a built text.
+  const auto append = [&](const Template::Part& part, const std::string& more) {
+    if (text->size() + more.size() <= kMaxTextLength) {
+      *text += more;
+      return;
+    }
+    text->append(more, 0, kMaxTextLength - text->size());
+    WarnOnce(info, RunEvent::kTextTooLong, part.line, part.column,
+             "the text grew longer than " + std::to_string(kMaxTextLength) + " bytes: it is cut",
+             *context);
+  };
   for (size_t i = 0; i < parts.size(); ++i) {
     const Template::Part& part = parts[i];
     const bool shown = blocks.empty() || blocks.back().shown;
     switch (part.kind) {
       case Template::PartKind::kText:
-        if (shown) *text += part.text;
+        if (shown) append(part, part.text);
         break;
       case Template::PartKind::kScript:
         if (shown && !Execute(part.script, &stack, context)) ok = false;
         break;
       case Template::PartKind::kFormat:
         if (shown && TakesValue(part.format)) {
-          *text += FormatValue(part.format, pop(part, "%!fmt!"));
+          append(part, FormatValue(part.format, pop(part, "%!fmt!")));
         }
         break;
       case Template::PartKind::kIf: {

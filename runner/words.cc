@@ -136,6 +136,10 @@ const char* NotAWordHint(std::string_view spelling) {
   if (spelling.size() > 1 && spelling[0] == '.' && spelling[1] >= '0' && spelling[1] <= '9') {
     return "a number starts with a digit: write 0.5, not .5";
   }
+  // '}els{', 'if{1', '+(>L:x)': the engine splits words at blanks only.
+  if (spelling.size() > 1 && spelling.find_first_of("{}()") != std::string_view::npos) {
+    return "words, blocks and variables need blanks between them, as in } els{ (L:x) }";
+  }
   return nullptr;
 }
 

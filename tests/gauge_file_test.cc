@@ -129,6 +129,10 @@ const GaugeCase kGaugeCases[] = {
      "<Gauge><Mouse><Area Left='0'><Area><Click Kind='LeftSingle+LeftDrag' "
      "Repeat='Yes'>0 (&gt;K:X)</Click></Area></Area></Mouse></Gauge>",
      " Area #1'' Area #2''<LeftSingle+LeftDrag click@1:83{0 (>K:X)}>"},
+    {"fs9 mouse with a click of its own: an area for the whole gauge",
+     "<Gauge><Mouse><Tooltip>Beacon</Tooltip><Click Event='TOGGLE_BEACON_LIGHTS'/>"
+     "<Area><Click>1</Click></Area></Mouse></Gauge>",
+     " Area #1'Beacon'< K:TOGGLE_BEACON_LIGHTS> Area #2''< click@1:90{1}>"},
     {"a macro without end is the load error of its site only",
      "<Gauge><Macro Name='a'>@a</Macro><Element><Value>@a</Value><Select><Value>1</Value>"
      "</Select></Element></Gauge>",
@@ -137,6 +141,12 @@ const GaugeCase kGaugeCases[] = {
     {"byte-order mark and CRLF, CR endings",
      "\xEF\xBB\xBF<Gauge>\r\n<Update>\r\n 1\r\n</Update>\r<Update>2</Update></Gauge>",
      "update@2:9{\n 1\n} update@5:9{2} "},
+    {"an ANSI file's bytes read as Latin-1, places kept",
+     "<?xml version='1.0' encoding='ISO-8859-1'?><Gauge><Element><Text><String>\xB0"
+     "C"
+     "</String></Text></Element>\n<Update>\xE9 1</Update></Gauge>",
+     "update@2:9{\xC3\xA9 1} Element #1(text@1:74{\xC2\xB0"
+     "C} )"},
 };
 
 TEST(GaugeFileTest, ReadsModel) {
@@ -156,6 +166,15 @@ struct BadFileCase {
   const char* error;
 };
 
+std::string Nested(const std::string& open, const std::string& close, int depth) {
+  std::string xml = "<Gauge>";
+  for (int i = 0; i < depth; ++i) xml += open;
+  for (int i = 0; i < depth; ++i) xml += close;
+  return xml + "</Gauge>";
+}
+const std::string kDeepElements = Nested("<Element>", "</Element>", 100000);
+const std::string kDeepAreas = Nested("<Area>", "</Area>", 250);
+
 const BadFileCase kBadFileCases[] = {
     {"not well-formed", "<Gauge>\n<Element></Gauge>", "g.xml:2:"},
     {"other root", "<Panel/>", "g.xml:1:1: not a gauge file"},
@@ -163,6 +182,9 @@ const BadFileCase kBadFileCases[] = {
     {"simbase without gauge", "<SimBase.Document/>", "not a gauge file"},
     // Both marks: the UTF-16 text then starts at an odd offset of the file.
     {"utf-8 mark before a utf-16 mark", "\xEF\xBB\xBF\xFE\xFF(L:n) 1 +", "g.xml:"},
+    {"elements nested without end", kDeepElements.c_str(),
+     "g.xml:1:1799: elements nested more than 200 levels deep"},
+    {"areas nested without end", kDeepAreas.c_str(), "g.xml:1:1202: elements nested more"},
 };
 
 TEST(GaugeFileTest, RejectsWhatIsNoGauge) {

@@ -4,8 +4,10 @@
 // outputs editors and disks produce.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -143,6 +145,32 @@ TEST(GaugeRunTest, FullDiskFailsTheRun) {
   const int status = runner::RunCommand({"--module", ModulePath(), gauge}, "", in, out, err);
   EXPECT_EQ(status, 1);
   EXPECT_NE(err.str().find("cannot write the output"), std::string::npos) << err.str();
+}
+
+// Our own corpus of gauges of both schemas, written the ways real ones are:
+// each runs three frames with no scenario, every script loading and running,
+// with at most warnings.
+TEST(GaugeRunTest, CorpusGaugesRunWithoutAScenario) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(VELLOMAR_GAUGE_CORPUS)) {
+    if (entry.path().extension() == ".xml") files.push_back(entry.path().u8string());
+  }
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 8u);
+  int scripts = 0;
+  for (const std::string& file : files) {
+    const CommandResult result = RunRunner({"--json", "--frames", "3", file});
+    EXPECT_EQ(result.status, 0) << file << "\n" << result.err;
+    EXPECT_EQ(result.err.find(": error:"), std::string::npos) << file << "\n" << result.err;
+    const size_t last = result.out.rfind("{\"summary\"");
+    ASSERT_NE(last, std::string::npos) << file << "\n" << result.out;
+    const nlohmann::json summary = nlohmann::json::parse(result.out.substr(last))["summary"];
+    EXPECT_GT(summary["scripts"].get<int>(), 0) << file;
+    EXPECT_EQ(summary["ran"], summary["scripts"]) << file << "\n" << result.err;
+    EXPECT_EQ(summary["failed"], 0) << file;
+    scripts += summary["scripts"].get<int>();
+  }
+  EXPECT_GE(scripts, 500);
 }
 
 }  // namespace

@@ -18,6 +18,18 @@ struct ExpandCase {
   const char* error = "";
 };
 
+const std::string kNestedArguments = [] {
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += "@F(";
+  return text + "1" + std::string(100, ')');
+}();
+
+const std::string kUnclosedArguments = [] {
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += "@F(";
+  return text;
+}();
+
 const ExpandCase kExpandCases[] = {
     {"plain text stays", {{"c", "C:fs9gps"}}, "1 2 +", "1 2 +"},
     {"inside a variable token",
@@ -37,6 +49,17 @@ const ExpandCase kExpandCases[] = {
     {"macro in argument", {{"F", "@1 1 +"}, {"k", "5"}}, "@F(@k)", "5 1 +"},
     {"argument outside a macro stays", {}, "@1 x", "@1 x"},
     {"image escape", {{"Icon", "img@1"}}, "\\{@Icon(3)}", "\\{img3}"},
+    {"macros in arguments in arguments", {{"F", "@1 1 +"}}, "@F(@F(@F(1)))", "1 1 + 1 + 1 +"},
+    {"arguments nested without end",
+     {{"F", "@1 1 +"}},
+     kNestedArguments.c_str(),
+     nullptr,
+     "macro 'F' is nested more than 64 deep"},
+    {"unclosed argument lists, many",
+     {{"F", "@1 1 +"}},
+     kUnclosedArguments.c_str(),
+     nullptr,
+     "macro 'F': its argument lists take more than 16 MiB of reading"},
     {"direct recursion", {{"a", "1 @a"}}, "@a", nullptr, "macro 'a' expands without end"},
     {"indirect recursion", {{"a", "@b"}, {"b", "@a"}}, "x @a", nullptr, "macro 'a'"},
     {"exponential growth",

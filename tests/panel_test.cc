@@ -71,6 +71,43 @@ const FrameCase kFrameCases[] = {
      {{"#1", 1, "LeftDrag"}},
      "frame 1\ngauge g1.xml\n  click Area #1 LeftDrag\n  event K:Y 0\n"
      "summary: 1 gauge, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
+    {"texts of the chosen case only, FS9 and FSX",
+     {"<Gauge><Element><Select><Value>(L:n) 1 +</Value><Case Value='1'><Text><String>one"
+      "</String></Text></Case><Case Value='2'><String>two</String></Case></Select>"
+      "</Element></Gauge>",
+      "<SimBase.Document><SimGauge.Gauge><Element><Select><Expression><Script>1</Script>"
+      "</Expression><Case><ExpressionResult>0</ExpressionResult><GaugeText><GaugeString>no"
+      "</GaugeString></GaugeText></Case><Case><Minimum>0.5</Minimum><Maximum>1.5</Maximum>"
+      "<GaugeText><GaugeString>yes</GaugeString><FontColorScript>'red'</FontColorScript>"
+      "</GaugeText></Case></Select></Element></SimGauge.Gauge></SimBase.Document>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\n  text Element #1 <Case 1> <Text>: \"one\"\n"
+     "  value Element #1 <Select>: 1\ngauge g2.xml\n"
+     "  text Element #1 <Case 0.5..1.5> <GaugeText>: \"yes\"\n  value Element #1 <Select>: 1\n"
+     "summary: 2 gauges, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
+    {"unset reads are listed as scripts write them",
+     {"<Gauge><Update>(C:fs9gps:2:MapRange, nmiles) (A:GENERAL ENG RPM:2, rpm) +</Update>"
+      "</Gauge>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\nsummary: 1 gauge, 1 scripts, 1 ran, 0 failed, 0 warnings\n"
+     "unset C:fs9gps:2:MapRange, nmiles\nunset A:GENERAL ENG RPM:2, rpm\n"},
+    {"a hidden mouse area ignores clicks, and so do the areas in it",
+     {"<SimBase.Document><SimGauge.Gauge><MouseArea id='On'><Visibility>(L:on)</Visibility>"
+      "<MouseClick><KeyEvent>X</KeyEvent></MouseClick><MouseArea id='In'><MouseClick>"
+      "<KeyEvent>Y</KeyEvent></MouseClick></MouseArea></MouseArea>"
+      "<Update>1 (&gt;L:on)</Update></SimGauge.Gauge></SimBase.Document>"},
+     2,
+     {{"On", 1, ""}, {"In", 1, ""}, {"On", 2, ""}, {"In", 2, ""}},
+     "frame 1\ngauge g1.xml\n"
+     "  click MouseArea 'On' LeftSingle: the area is hidden (its visibility, or that of an area "
+     "it is in, gave 0), nothing done\n"
+     "  click MouseArea 'In' LeftSingle: the area is hidden (its visibility, or that of an area "
+     "it is in, gave 0), nothing done\n  set L:on = 1\n"
+     "frame 2\ngauge g1.xml\n  click MouseArea 'On' LeftSingle\n"
+     "  click MouseArea 'In' LeftSingle\n  event K:X 0\n  event K:Y 0\n"
+     "summary: 1 gauge, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
 };
 
 std::string RunPanel(const FrameCase& test, std::string* messages) {

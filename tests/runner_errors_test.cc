@@ -76,6 +76,8 @@ TEST(RunnerErrorsTest, RunawayLoopsAreStoppedAndTheRunGoesOn) {
   EXPECT_EQ(result.err,
             "vellomar-run: -e:1:6: error: runaway loop: g1 jumped back 100000 times in one run; "
             "the run is stopped [frame 1]\n"
+            "vellomar-run: -s:1:8: warning: the text grew longer than 65536 bytes: it is cut "
+            "[frame 1]\n"
             "vellomar-run: -s:1:13: error: runaway loop: %{next} went back 100000 times in one "
             "expansion; the expansion is stopped [frame 1]\n");
 }

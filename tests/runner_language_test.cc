@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runner/engine.h"
+#include "runner/interpreter.h"
 #include "runner/number_format.h"
 #include "runner/sim_state.h"
 #include "runner/units.h"
@@ -366,6 +367,12 @@ TEST(RunnerLanguageTest, RegistersPersistAndLoopsAreStopped) {
   EXPECT_EQ(text_loop.errors, 1);
   EXPECT_NE(text_loop.err.find("t:1:14: error: runaway loop: %{next}"), std::string::npos)
       << text_loop.err;
+  // A template's text stops at the text limit, with one warning.
+  const Outcome long_text =
+      Evaluate("T|%(0 sp0)%{loop}" + std::string(100, 'x') + "%(l0 ++ d sp0 1000 <)%{next}", 2);
+  EXPECT_EQ(long_text.out, Repeat(std::string(kMaxTextLength, 'x') + "\n", 2));
+  EXPECT_EQ(long_text.warnings, 1) << long_text.err;
+  EXPECT_NE(long_text.err.find("longer than 65536 bytes: it is cut"), std::string::npos);
 }
 
 TEST(RunnerLanguageTest, Templates) {
@@ -508,6 +515,12 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
     bool loads;
   } cases[] = {
       {"1 2 foo", "1:5: error: unknown word 'foo'", false},
+      // A long word is quoted by its start and its end.
+      {std::string(1000, '}'),
+       "1:1: error: unknown word '" + std::string(226, '}') + " ... (691 bytes left out) ... " +
+           std::string(83, '}') +
+           "': words, blocks and variables need blanks between them, as in } els{ (L:x) }",
+       false},
       {"1 2\n  gt",
        "2:3: error: unknown word 'gt': not a comparison in gauge scripts; write > "
        "(a word starting with g is a goto, g and the label's number)",
@@ -520,6 +533,10 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
        "1:5: error: unknown word 'eq': not a comparison in gauge scripts; write ==", false},
       {"1 2 AND", "1:5: error: unknown word 'AND': words are case-sensitive; write and", false},
       {"1 frac", "1:3: error: unknown word 'frac': write d int -", false},
+      {"1 if{ 2 }els{ 3 }",
+       "1:9: error: unknown word '}els{': words, blocks and variables need blanks between them, "
+       "as in } els{ (L:x) }",
+       false},
       {"1 float", "1:3: error: unknown word 'float' (no word is longer than 4 characters)", false},
       {".5", "1:1: error: unknown word '.5': a number starts with a digit: write 0.5, not .5",
        false},
