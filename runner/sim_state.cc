@@ -73,9 +73,15 @@ std::vector<FiredEvent> SimState::TakeEvents() {
 void SimState::NoteUnsetRead(const SimVariable& variable, std::string_view unit) {
   std::string text(1, variable.kind);
   text += ':';
-  if (!variable.callback.empty()) text += variable.callback + ":";
-  text += variable.name;
-  if (variable.index != 0) text += ":" + std::to_string(variable.index);
+  // As scripts write it: C:CALLBACK:INDEX:NAME, but A:NAME:INDEX.
+  if (!variable.callback.empty()) {
+    text += variable.callback + ":";
+    if (variable.index != 0) text += std::to_string(variable.index) + ":";
+    text += variable.name;
+  } else {
+    text += variable.name;
+    if (variable.index != 0) text += ":" + std::to_string(variable.index);
+  }
   if (!unit.empty()) text += ", " + std::string(unit);
   if (unset_seen_.emplace(Key(text), true).second) unset_reads_.push_back(text);
 }
