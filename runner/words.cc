@@ -1,6 +1,8 @@
 #include "runner/words.h"
 
+#include <cctype>
 #include <iterator>
+#include <string>
 
 namespace runner {
 
@@ -108,9 +110,6 @@ constexpr struct {
     {"ne", "not a comparison in gauge scripts; write !="},
     {"xor", "write ^"},
     {"frac", "write d int -"},
-    {"AND", "words are case-sensitive; write and"},
-    {"OR", "words are case-sensitive; write or"},
-    {"NOT", "words are case-sensitive; write not"},
     {"els", "write els{"},
     {"if", "write if{"},
     {"else", "write els{"},
@@ -129,14 +128,24 @@ const Word* FindWord(std::string_view spelling) {
   return nullptr;
 }
 
-const char* NotAWordHint(std::string_view spelling) {
+std::string NotAWordHint(std::string_view spelling) {
   for (const auto& hint : kHints) {
     if (hint.spelling == spelling) return hint.hint;
   }
   if (spelling.size() > 1 && spelling[0] == '.' && spelling[1] >= '0' && spelling[1] <= '9') {
     return "a number starts with a digit: write 0.5, not .5";
   }
-  return nullptr;
+  // AND, IF{, Els{: a word in other letter case.
+  for (const Word& word : kWords) {
+    if (word.spelling.size() != spelling.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < spelling.size() && same; ++i) {
+      same = std::tolower(static_cast<unsigned char>(spelling[i])) ==
+             std::tolower(static_cast<unsigned char>(word.spelling[i]));
+    }
+    if (same) return "words are case-sensitive; write " + std::string(word.spelling);
+  }
+  return {};
 }
 
 }  // namespace runner

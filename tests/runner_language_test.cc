@@ -519,6 +519,7 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
       {"1 2 eq",
        "1:5: error: unknown word 'eq': not a comparison in gauge scripts; write ==", false},
       {"1 2 AND", "1:5: error: unknown word 'AND': words are case-sensitive; write and", false},
+      {"1 IF{", "1:3: error: unknown word 'IF{': words are case-sensitive; write if{", false},
       {"1 frac", "1:3: error: unknown word 'frac': write d int -", false},
       {"1 float", "1:3: error: unknown word 'float' (no word is longer than 4 characters)", false},
       {".5", "1:1: error: unknown word '.5': a number starts with a digit: write 0.5, not .5",
