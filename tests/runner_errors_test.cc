@@ -95,6 +95,7 @@ TEST(RunnerErrorsTest, ModuleThatDoesNotLoad) {
     EXPECT_EQ(result.status, 1) << path;
     // The system's own reason follows, in the system's own words.
     EXPECT_EQ(result.err.rfind("vellomar-run: cannot load " + path, 0), 0u) << result.err;
+    EXPECT_EQ(result.err.find("%1"), std::string::npos) << result.err;  // Windows' inserts
     EXPECT_EQ(result.out, "") << path;
   }
 }
