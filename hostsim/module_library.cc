@@ -47,8 +47,10 @@ std::string Narrow(const wchar_t* text, int size) {
   return narrow;
 }
 
-// The system's words for an error code, without the line break it ends with.
-std::string ErrorText(DWORD code) {
+// The system's words for an error code, without the line break it ends with,
+// with `path` for the %1 some of them hold ("%1 is not a valid Win32
+// application").
+std::string ErrorText(DWORD code, const std::string& path) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -59,6 +61,10 @@ std::string ErrorText(DWORD code) {
   while (!text.empty() &&
          (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
     text.pop_back();
+  }
+  for (size_t at = text.find("%1"); at != std::string::npos;
+       at = text.find("%1", at + path.size())) {
+    text.replace(at, 2, path);
   }
   return text + " (error " + std::to_string(code) + ")";
 }
@@ -78,7 +84,7 @@ bool ModuleLibrary::Open(const std::string& path, std::string* error) {
   Close();
   HMODULE module = LoadLibraryW(Widen(path).c_str());
   if (module == nullptr) {
-    *error = "cannot load " + path + ": " + ErrorText(GetLastError());
+    *error = "cannot load " + path + ": " + ErrorText(GetLastError(), path);
     return false;
   }
   handle_ = reinterpret_cast<void*>(module);

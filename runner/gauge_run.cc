@@ -40,6 +40,13 @@ int ReadScenario(const Options& options, Scenario* scenario, std::ostream& err) 
       err << "vellomar-run: " << problem << '\n';
       return 2;
     }
+    // A scenario may run longer than this run; a click asked for here must
+    // happen.
+    if (click.frame > options.frames) {
+      err << "vellomar-run: --click '" << text << "': frame " << click.frame
+          << " is after the last frame (--frames " << options.frames << ")\n";
+      return 2;
+    }
     scenario->clicks.push_back(std::move(click));
   }
   return 0;

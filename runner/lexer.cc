@@ -135,8 +135,8 @@ bool Classify(Token* token, std::string* problem) {
     const std::string_view digits = std::string_view(s).substr(1);
     if (!AllDigits(digits)) {
       if (first == 'g') {
-        const char* hint = NotAWordHint(s);
-        *problem = "unknown word '" + s + "'" + (hint != nullptr ? std::string(": ") + hint : "") +
+        const std::string hint = NotAWordHint(s);
+        *problem = "unknown word '" + s + "'" + (hint.empty() ? "" : ": " + hint) +
                    " (a word starting with g is a goto, g and the label's number)";
       } else {
         *problem = "bad label '" + s + "': a label is : followed by its number";
@@ -149,10 +149,10 @@ bool Classify(Token* token, std::string* problem) {
   }
   const Word* word = FindWord(s);
   if (word == nullptr) {
-    const char* hint = NotAWordHint(s);
+    const std::string hint = NotAWordHint(s);
     *problem = "unknown word '" + s + "'";
-    if (hint != nullptr) {
-      *problem += std::string(": ") + hint;
+    if (!hint.empty()) {
+      *problem += ": " + hint;
     } else if (s.size() > kLongestWord) {
       *problem += " (no word is longer than 4 characters)";
     }

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "runner/place.h"
+
 namespace runner {
 
 namespace {
@@ -31,7 +33,8 @@ bool ParseWhole(std::string_view text, int* number) {
 }
 
 std::string Where(const std::string& file, const toml::source_region& source) {
-  return file + ":" + std::to_string(source.begin.line) + ":" + std::to_string(source.begin.column);
+  return FormatPlace(
+      Place{file, static_cast<int>(source.begin.line), static_cast<int>(source.begin.column)});
 }
 
 class Reader {

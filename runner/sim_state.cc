@@ -73,13 +73,15 @@ std::vector<FiredEvent> SimState::TakeEvents() {
 void SimState::NoteUnsetRead(const SimVariable& variable, std::string_view unit) {
   std::string text(1, variable.kind);
   text += ':';
-  if (!variable.callback.empty()) text += variable.callback + ":";
-  // A C: property's instance stands before its name (C:fs9gps:1:Prop), an
-  // A: variable's index after it (A:GENERAL ENG RPM:1).
-  const std::string index = variable.index != 0 ? std::to_string(variable.index) : "";
-  if (variable.kind == 'C' && !index.empty()) text += index + ":";
-  text += variable.name;
-  if (variable.kind != 'C' && !index.empty()) text += ":" + index;
+  // As scripts write it: C:CALLBACK:INDEX:NAME, but A:NAME:INDEX.
+  if (!variable.callback.empty()) {
+    text += variable.callback + ":";
+    if (variable.index != 0) text += std::to_string(variable.index) + ":";
+    text += variable.name;
+  } else {
+    text += variable.name;
+    if (variable.index != 0) text += ":" + std::to_string(variable.index);
+  }
   if (!unit.empty()) text += ", " + std::string(unit);
   if (unset_seen_.emplace(Key(text), true).second) unset_reads_.push_back(text);
 }

@@ -1,6 +1,9 @@
 #include "runner/words.h"
 
 #include <iterator>
+#include <string>
+
+#include "common/ascii_case.h"
 
 namespace runner {
 
@@ -108,9 +111,6 @@ constexpr struct {
     {"ne", "not a comparison in gauge scripts; write !="},
     {"xor", "write ^"},
     {"frac", "write d int -"},
-    {"AND", "words are case-sensitive; write and"},
-    {"OR", "words are case-sensitive; write or"},
-    {"NOT", "words are case-sensitive; write not"},
     {"els", "write els{"},
     {"if", "write if{"},
     {"else", "write els{"},
@@ -129,18 +129,26 @@ const Word* FindWord(std::string_view spelling) {
   return nullptr;
 }
 
-const char* NotAWordHint(std::string_view spelling) {
+std::string NotAWordHint(std::string_view spelling) {
   for (const auto& hint : kHints) {
     if (hint.spelling == spelling) return hint.hint;
   }
   if (spelling.size() > 1 && spelling[0] == '.' && spelling[1] >= '0' && spelling[1] <= '9') {
     return "a number starts with a digit: write 0.5, not .5";
   }
+  // AND, IF{, Els{: a word in other letter case.
+  for (const Word& word : kWords) {
+    if (word.spelling.size() == spelling.size() &&
+        vellomar::FoldAscii(std::string(word.spelling)) ==
+            vellomar::FoldAscii(std::string(spelling))) {
+      return "words are case-sensitive; write " + std::string(word.spelling);
+    }
+  }
   // '}els{', 'if{1', '+(>L:x)': the engine splits words at blanks only.
   if (spelling.size() > 1 && spelling.find_first_of("{}()") != std::string_view::npos) {
     return "words, blocks and variables need blanks between them, as in } els{ (L:x) }";
   }
-  return nullptr;
+  return {};
 }
 
 }  // namespace runner

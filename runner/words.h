@@ -8,6 +8,7 @@
 #define VELLOMAR_RUNNER_WORDS_H_
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace runner {
@@ -151,8 +152,8 @@ WordTable Words();
 const Word* FindWord(std::string_view spelling);
 
 // For a spelling that is not a word, a hint naming what to write instead
-// ("gt" -> "not a comparison in gauge scripts; write >"), or null.
-const char* NotAWordHint(std::string_view spelling);
+// ("gt" -> "not a comparison in gauge scripts; write >"), or the empty text.
+std::string NotAWordHint(std::string_view spelling);
 
 // The longest spelling a word has: a longer token is never a word.
 inline constexpr size_t kLongestWord = 4;

@@ -52,16 +52,18 @@ TEST(RunnerErrorsTest, LoadErrorsNameTheFile) {
 // and kind; every line, script and frame still runs, with the engine's
 // values. --strict makes any warning fail the run.
 TEST(RunnerErrorsTest, RunTimeEventsAreWarningsAndStrictFails) {
-  const std::string script = "1 0 /\n+\n(>C:VELLOMAR:Fuel)\n(C:NOBODY:Key)\n";
+  const std::string script =
+      "1 0 /\n+\n(>C:VELLOMAR:Fuel)\n(C:NOBODY:Key)\n(C:NOBODY:2:Key, feet)\n";
   const CommandResult result = RunRunner({"--frames", "2", "-e", "7", "-"}, script);
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.out, "7\n0\n0\n0\n7\n0\n0\n0\n");
+  EXPECT_EQ(result.out, "7\n0\n0\n0\n0\n7\n0\n0\n0\n0\n");
   EXPECT_EQ(result.err,
             "vellomar-run: <stdin>:1:5: warning: '/' divided by zero: the result is 0 [frame 1]\n"
             "vellomar-run: <stdin>:2:1: warning: '+' popped an empty stack: it took 0 [frame 1]\n"
             "vellomar-run: <stdin>:3:1: warning: '(>C:VELLOMAR:Fuel)' popped an empty stack: it "
             "took 0 [frame 1]\n"
-            "vellomar-run: read but never set: C:NOBODY:Key\n");
+            "vellomar-run: read but never set: C:NOBODY:Key\n"
+            "vellomar-run: read but never set: C:NOBODY:2:Key, feet\n");
   const CommandResult strict = RunRunner({"--strict", "-e", "1 0 /"});
   EXPECT_EQ(strict.status, 1);
   EXPECT_EQ(strict.out, "0\n");
@@ -95,6 +97,7 @@ TEST(RunnerErrorsTest, ModuleThatDoesNotLoad) {
     EXPECT_EQ(result.status, 1) << path;
     // The system's own reason follows, in the system's own words.
     EXPECT_EQ(result.err.rfind("vellomar-run: cannot load " + path, 0), 0u) << result.err;
+    EXPECT_EQ(result.err.find("%1"), std::string::npos) << result.err;  // Windows' inserts
     EXPECT_EQ(result.out, "") << path;
   }
 }

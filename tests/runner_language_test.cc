@@ -532,6 +532,7 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
       {"1 2 eq",
        "1:5: error: unknown word 'eq': not a comparison in gauge scripts; write ==", false},
       {"1 2 AND", "1:5: error: unknown word 'AND': words are case-sensitive; write and", false},
+      {"1 IF{", "1:3: error: unknown word 'IF{': words are case-sensitive; write if{", false},
       {"1 frac", "1:3: error: unknown word 'frac': write d int -", false},
       {"1 if{ 2 }els{ 3 }",
        "1:9: error: unknown word '}els{': words, blocks and variables need blanks between them, "
