@@ -180,9 +180,9 @@ void Trace::Summary(const RunSummary& summary) {
     return;
   }
   *out_ << "summary: " << summary.gauges << (summary.gauges == 1 ? " gauge, " : " gauges, ")
-        << summary.scripts << " scripts, " << summary.ran << " ran, " << summary.failed
-        << " failed, " << summary.warnings << (summary.warnings == 1 ? " warning" : " warnings")
-        << '\n';
+        << summary.scripts << (summary.scripts == 1 ? " script, " : " scripts, ") << summary.ran
+        << " ran, " << summary.failed << " failed, " << summary.warnings
+        << (summary.warnings == 1 ? " warning" : " warnings") << '\n';
   for (const std::string& name : summary.unset) *out_ << "unset " << name << '\n';
 }
 

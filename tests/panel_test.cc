@@ -61,7 +61,7 @@ const FrameCase kFrameCases[] = {
      "  set L:seen = 3\n"
      "frame 2\ngauge g1.xml\n  click Area #2 LeftSingle\n  click Area #1 'Next' RightSingle\n"
      "  event K:GEAR_TOGGLE 0\n  event K:NEXT 7\n"
-     "summary: 1 gauge, 1 scripts, 1 ran, 0 failed, 0 warnings\n"},
+     "summary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"},
     {"a click kind that does not match runs nothing",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea><MouseClick><ClickType>RightSingle"
       "</ClickType><KeyEvent>X</KeyEvent></MouseClick><MouseClick><ClickType>LeftAll"
@@ -91,7 +91,7 @@ const FrameCase kFrameCases[] = {
       "</Gauge>"},
      1,
      {},
-     "frame 1\ngauge g1.xml\nsummary: 1 gauge, 1 scripts, 1 ran, 0 failed, 0 warnings\n"
+     "frame 1\ngauge g1.xml\nsummary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"
      "unset C:fs9gps:2:MapRange, nmiles\nunset A:GENERAL ENG RPM:2, rpm\n"},
     {"a hidden mouse area ignores clicks, and so do the areas in it",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea id='On'><Visibility>(L:on)</Visibility>"
