@@ -334,6 +334,9 @@ void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
       RunSite(&update, &ignored);
     }
     for (CompiledElement& element : gauge.elements) RunElement(&element, frame, &out);
+    // Taken now, so that each gauge shows the values it left, not what a
+    // later gauge of the panel wrote to a shared L: variable.
+    out.changes = engine_->TakeChanges(gauge.engine_gauge);
   }
   for (FiredEvent& event : sim_->TakeEvents()) {
     for (size_t g = 0; g < gauges_.size(); ++g) {
@@ -342,9 +345,6 @@ void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
         break;
       }
     }
-  }
-  for (size_t g = 0; g < gauges_.size(); ++g) {
-    (*frames)[g].changes = engine_->TakeChanges(gauges_[g]->engine_gauge);
   }
 }
 

@@ -51,6 +51,12 @@ const FrameCase kFrameCases[] = {
      "frame 1\ngauge g1.xml\n  event K:GEAR_UP 1\n  set L:shared = 5\ngauge g2.xml\n"
      "  text Element #1 <Text>: \"5\"\n"
      "summary: 2 gauges, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
+    {"each gauge shows the value it left in a shared L: variable",
+     {"<Gauge><Update>1 (&gt;L:n)</Update></Gauge>", "<Gauge><Update>2 (&gt;L:n)</Update></Gauge>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\n  set L:n = 1\ngauge g2.xml\n  set L:n = 2\n"
+     "summary: 2 gauges, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
     {"clicks by tooltip and by number, with their event and key events",
      {"<Gauge><Mouse><Area><Tooltip>Next</Tooltip>"
       "<Click Kind='LeftSingle+RightSingle'>7 (&gt;K:NEXT) 3 (&gt;L:seen)</Click></Area>"
