@@ -136,6 +136,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     if (options.dump) DumpStorage(session, mode == Trace::Mode::kJson ? err : out);
 
     summary.gauges = panel.gauges() + unreadable;
+    summary.unreadable = unreadable;
     summary.scripts = panel.scripts();
     summary.failed = panel.failed();
     summary.ran = summary.scripts - summary.failed;

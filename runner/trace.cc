@@ -175,6 +175,7 @@ void Trace::Summary(const RunSummary& summary) {
                                            {"ran", summary.ran},
                                            {"failed", summary.failed},
                                            {"warnings", summary.warnings},
+                                           {"unreadable", summary.unreadable},
                                            {"unset", unset}}}};
     *out_ << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     return;
@@ -182,7 +183,9 @@ void Trace::Summary(const RunSummary& summary) {
   *out_ << "summary: " << summary.gauges << (summary.gauges == 1 ? " gauge, " : " gauges, ")
         << summary.scripts << (summary.scripts == 1 ? " script, " : " scripts, ") << summary.ran
         << " ran, " << summary.failed << " failed, " << summary.warnings
-        << (summary.warnings == 1 ? " warning" : " warnings") << '\n';
+        << (summary.warnings == 1 ? " warning" : " warnings");
+  if (summary.unreadable > 0) *out_ << ", " << summary.unreadable << " unreadable";
+  *out_ << '\n';
   for (const std::string& name : summary.unset) *out_ << "unset " << name << '\n';
 }
 

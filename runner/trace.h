@@ -39,6 +39,7 @@ struct RunSummary {
   int ran = 0;
   int failed = 0;
   int warnings = 0;
+  int unreadable = 0;              // gauge files that did not load at all (counted in gauges)
   std::vector<std::string> unset;  // "A:NAME, unit"
 };
 

@@ -91,6 +91,11 @@ TEST(GaugeRunTest, StatusesAndStreams) {
       {"bad --set", {"--set", "A:X, feet=abc", "GAUGE"}, 2, "", "neither a number"},
       {"bad scenario", {"--sim", bad_scenario, "GAUGE"}, 1, "", "run_test_bad.toml:1:"},
       {"missing gauge file", {"no-such-gauge.xml"}, 1, "no-such-gauge.xml: no such file", ""},
+      {"an unreadable gauge file counts in the summary",
+       {"--json", "no-such-gauge.xml", "GAUGE"},
+       1,
+       "\"warnings\":0,\"unreadable\":1,",
+       "no-such-gauge.xml: no such file"},
       {"gauges and scripts do not mix", {"GAUGE", "-e", "1"}, 2, "", "either gauge files"},
       {"bad option", {"--frames", "0", "GAUGE"}, 2, "", "--frames"},
   };

@@ -142,7 +142,7 @@ std::string RunPanel(const FrameCase& test, std::string* messages) {
     trace.Gauges(frame, frames);
   }
   trace.Summary({panel.gauges(), panel.scripts(), panel.scripts() - panel.failed(), panel.failed(),
-                 diagnostics.warnings(), sim.unset_reads()});
+                 diagnostics.warnings(), 0, sim.unset_reads()});
   *messages = err.str();
   return out.str();
 }
