@@ -344,6 +344,13 @@ bool ParseSetOption(std::string_view option, Assignment* assignment, std::string
     return true;
   }
   const std::string number(value);
+  // 'A:X feet=3' would otherwise set a variable called "X feet" in base units.
+  const char kind = assignment->variable.kind;
+  if (assignment->variable.unit == nullptr && (kind == 'A' || kind == 'E' || kind == 'P')) {
+    *problem = "--set " + assignment->variable.written + ": give the unit after a comma, as in '" +
+               std::string(1, kind) + ":NAME, feet=" + number + "'";
+    return false;
+  }
   if (assignment->variable.unit != nullptr &&
       assignment->variable.unit->dimension == Dimension::kText) {
     assignment->is_text = true;

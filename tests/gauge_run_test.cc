@@ -89,6 +89,7 @@ TEST(GaugeRunTest, StatusesAndStreams) {
        "",
        "frame 3 is after the last frame (--frames 2)"},
       {"bad --set", {"--set", "A:X, feet=abc", "GAUGE"}, 2, "", "neither a number"},
+      {"--set without a unit", {"--set", "A:X feet=3", "GAUGE"}, 2, "", "give the unit"},
       {"bad scenario", {"--sim", bad_scenario, "GAUGE"}, 1, "", "run_test_bad.toml:1:"},
       {"missing gauge file", {"no-such-gauge.xml"}, 1, "no-such-gauge.xml: no such file", ""},
       {"an unreadable gauge file counts in the summary",
