@@ -103,16 +103,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
   player.Start();
   {
     Engine engine(&session.host(), &sim, &diagnostics);
-    // Stops the module however this block is left; declared after the
-    // engine so that the texts it handed over outlive the stop.
-    struct StopAtExit {
-      Engine* engine;
-      hostsim::Session* session;
-      ~StopAtExit() {
-        engine->ReleaseGauges();
-        session->Stop();
-      }
-    } stop_at_exit{&engine, &session};
+    const StopAtExit stop_at_exit(&engine, &session);
     // Every source loads before anything runs: one that does not load runs
     // nothing at all.
     std::vector<Loaded> loaded;

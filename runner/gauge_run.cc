@@ -88,23 +88,14 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     return 1;
   }
   // A module that registered nothing leaves the gauges' C: values to the
-  // simulator state, which reads 0 with a warning.
+  // simulator state, which reads 0 and lists them at the end.
   std::string not_started;
   session.Start(0, &not_started);
   SimState sim;
   RunSummary summary;
   {
     Engine engine(&session.host(), &sim, &diagnostics);
-    // Stops the module however this block is left; declared after the
-    // engine so that the texts it handed over outlive the stop.
-    struct StopAtExit {
-      Engine* engine;
-      hostsim::Session* session;
-      ~StopAtExit() {
-        engine->ReleaseGauges();
-        session->Stop();
-      }
-    } stop_at_exit{&engine, &session};
+    const StopAtExit stop_at_exit(&engine, &session);
 
     Panel panel(&engine, &sim, &diagnostics);
     for (const GaugeModel& model : models) panel.AddGauge(model);
