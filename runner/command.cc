@@ -48,6 +48,14 @@ void Print(const Value& value, std::ostream& out) {
   out << '\n';
 }
 
+// The K: events a run fired, each on a line of its own as the gauge trace
+// writes them: "event K:NAME PARAMETER".
+void PrintEvents(SimState* sim, std::ostream& out) {
+  for (const FiredEvent& event : sim->TakeEvents()) {
+    out << "event K:" << event.name << ' ' << FormatNumber(event.parameter) << '\n';
+  }
+}
+
 // One source loaded as a gauge: its expressions, or its template.
 struct Loaded {
   std::vector<Script*> expressions;
@@ -131,18 +139,17 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
         if (gauge.text_template != nullptr) {
           std::string text;
           engine.Render(gauge.text_template, &text);
+          PrintEvents(&sim, out);
           out << text << '\n';
         }
         for (Script* expression : gauge.expressions) {
           Value result;
           bool left_value = false;
-          if (engine.Run(expression, &result, &left_value) && left_value) Print(result, out);
+          const bool ran = engine.Run(expression, &result, &left_value);
+          PrintEvents(&sim, out);
+          if (ran && left_value) Print(result, out);
         }
       }
-      // Scripts show values, not events: the K: events of the frame are
-      // dropped here, or a script firing one every frame would grow memory
-      // without end.
-      sim.TakeEvents();
     }
     out.flush();
     // The storage is printed even after a failure: it shows what the

@@ -124,6 +124,12 @@ TEST(RunnerModuleTest, TemplatesPrintTheirText) {
   EXPECT_EQ(RunOk({"-s", "%(1 2 &lt;)%{if}&apos;yes&apos;%{end} &amp;"}).out, "'yes' &\n");
 }
 
+// Events come before the value of the expression or the text that fired them.
+TEST(RunnerModuleTest, KeyEventsArePrintedWhereTheyFire) {
+  EXPECT_EQ(RunOk({"-e", "16383 (>K:FLAPS_SET) (>K:TOGGLE_GEAR) 5", "-s", "%(2.5 (>K:X))x"}).out,
+            "event K:FLAPS_SET 16383\nevent K:TOGGLE_GEAR 0\n5\nevent K:X 2.5\nx\n");
+}
+
 TEST(RunnerModuleTest, ModuleStoppedAfterTheRun) {
   // A second run loads the module afresh: nothing of the first one remains.
   const char* script = "'x' (>C:VELLOMAR:First)";
