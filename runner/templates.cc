@@ -136,8 +136,8 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       i = j + 1;
       line_start = false;
     } else if (next == '!') {
-      FormatSpec spec;
-      const size_t length = ParseFormat(text.substr(i + 2), &spec);
+      FormatDirective directive;
+      const size_t length = ParseFormat(text.substr(i + 2), &directive);
       if (length == 0) {
         literal('%', i);
         literal('!', i + 1);
@@ -145,7 +145,7 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
         continue;
       }
       flush();
-      add(Template::PartKind::kFormat, i).format = spec;
+      add(Template::PartKind::kFormat, i).format = directive;
       i += 2 + length;
       line_start = false;
     } else if (next == '{') {

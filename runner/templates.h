@@ -46,7 +46,7 @@ class Template {
     PartKind kind = PartKind::kText;
     std::string text;          // kText
     Script* script = nullptr;  // kScript
-    FormatSpec format;         // kFormat
+    FormatDirective format;    // kFormat
     char comparison = '=';     // kLabel: '=', '<', 'l' (<=), '>' or 'g' (>=)
     double value = 0;          // kLabel
     int line = 1;

@@ -25,10 +25,10 @@ int ReadCount(std::string_view text, size_t* at) {
   return count;
 }
 
-// The '+' or ' ' a non-negative number shows under `spec`, or nothing.
-const char* PositiveSign(const FormatSpec& spec) {
-  if (spec.plus) return "+";
-  if (spec.space) return " ";
+// The '+' or ' ' a non-negative number shows under `directive`, or nothing.
+const char* PositiveSign(const FormatDirective& directive) {
+  if (directive.plus) return "+";
+  if (directive.space) return " ";
   return "";
 }
 
@@ -40,7 +40,7 @@ std::string WholeDigits(double whole) {
   return std::string(buffer, r.ptr);
 }
 
-std::string FormatInteger(const FormatSpec& spec, const Value& value) {
+std::string FormatInteger(const FormatDirective& directive, const Value& value) {
   int32_t number = 0;
   if (value.kind() == Value::Kind::kDouble) {
     number = TruncateToInt(std::round(value.number()));  // half away from zero
@@ -49,24 +49,24 @@ std::string FormatInteger(const FormatSpec& spec, const Value& value) {
   }
   const int64_t wide = number;
   std::string digits = std::to_string(wide < 0 ? -wide : wide);
-  if (spec.precision == 0 && wide == 0) digits.clear();  // C's "%.0d" of 0
-  if (spec.precision > static_cast<int>(digits.size())) {
-    digits.insert(0, static_cast<size_t>(spec.precision) - digits.size(), '0');
+  if (directive.precision == 0 && wide == 0) digits.clear();  // C's "%.0d" of 0
+  if (directive.precision > static_cast<int>(digits.size())) {
+    digits.insert(0, static_cast<size_t>(directive.precision) - digits.size(), '0');
   }
-  return (wide < 0 ? "-" : PositiveSign(spec)) + digits;
+  return (wide < 0 ? "-" : PositiveSign(directive)) + digits;
 }
 
 // Fixed point as the engine makes it: the whole part, then the fraction
 // scaled to at most 9 digits (a 32-bit integer) and rounded half up, with a
 // carry into the whole part (2.96 ".1f" "3.0"); digits asked for past the
 // 9th are 0. Precision 0 truncates and shows no point.
-std::string FormatFixed(const FormatSpec& spec, const Value& value) {
+std::string FormatFixed(const FormatDirective& directive, const Value& value) {
   const double number = ToDouble(value);
-  const std::string sign = number < 0 ? "-" : PositiveSign(spec);
+  const std::string sign = number < 0 ? "-" : PositiveSign(directive);
   const double magnitude = std::fabs(number);
   if (std::isnan(number)) return sign + "nan";
   if (std::isinf(number)) return sign + "inf";
-  const int precision = spec.precision < 0 ? 6 : spec.precision;
+  const int precision = directive.precision < 0 ? 6 : directive.precision;
   double whole = std::floor(magnitude);
   if (precision == 0) return sign + WholeDigits(whole);
   const int scaled_digits = std::min(precision, 9);
@@ -87,11 +87,11 @@ std::string FormatFixed(const FormatSpec& spec, const Value& value) {
 }
 
 // Precision keeps the last characters, or the first with '-'.
-std::string FormatString(const FormatSpec& spec, const Value& value) {
+std::string FormatString(const FormatDirective& directive, const Value& value) {
   std::string text = ToText(value);
-  const auto keep = static_cast<size_t>(spec.precision);
-  if (spec.precision >= 0 && keep < text.size()) {
-    text = spec.left ? text.substr(0, keep) : text.substr(text.size() - keep);
+  const auto keep = static_cast<size_t>(directive.precision);
+  if (directive.precision >= 0 && keep < text.size()) {
+    text = directive.left ? text.substr(0, keep) : text.substr(text.size() - keep);
   }
   return text;
 }
@@ -103,8 +103,8 @@ std::string FormatCharacter(const Value& value) {
 
 }  // namespace
 
-size_t ParseFormat(std::string_view text, FormatSpec* spec) {
-  FormatSpec parsed;
+size_t ParseFormat(std::string_view text, FormatDirective* directive) {
+  FormatDirective parsed;
   size_t at = 0;
   for (; at < text.size(); ++at) {
     const char c = text[at];
@@ -128,12 +128,12 @@ size_t ParseFormat(std::string_view text, FormatSpec* spec) {
   if (at == text.size() || !IsLetter(text[at])) return 0;
   parsed.conversion = text[at++];
   if (at < text.size() && text[at] == '!') ++at;
-  *spec = parsed;
+  *directive = parsed;
   return at;
 }
 
-bool TakesValue(const FormatSpec& spec) {
-  switch (spec.conversion) {
+bool TakesValue(const FormatDirective& directive) {
+  switch (directive.conversion) {
     case 'd':
     case 'f':
     case 's':
@@ -144,17 +144,17 @@ bool TakesValue(const FormatSpec& spec) {
   }
 }
 
-std::string FormatValue(const FormatSpec& spec, const Value& value) {
+std::string FormatValue(const FormatDirective& directive, const Value& value) {
   std::string text;
-  switch (spec.conversion) {
+  switch (directive.conversion) {
     case 'd':
-      text = FormatInteger(spec, value);
+      text = FormatInteger(directive, value);
       break;
     case 'f':
-      text = FormatFixed(spec, value);
+      text = FormatFixed(directive, value);
       break;
     case 's':
-      text = FormatString(spec, value);
+      text = FormatString(directive, value);
       break;
     case 'c':
       text = FormatCharacter(value);
@@ -162,12 +162,12 @@ std::string FormatValue(const FormatSpec& spec, const Value& value) {
     default:
       return text;
   }
-  const auto width = static_cast<size_t>(spec.width);
+  const auto width = static_cast<size_t>(directive.width);
   if (text.size() >= width) return text;
   const size_t padding = width - text.size();
-  if (spec.left) return text.append(padding, ' ');
+  if (directive.left) return text.append(padding, ' ');
   // The engine puts zeros in front of the whole text, sign included.
-  const bool zeros = spec.zero && spec.conversion != 's';
+  const bool zeros = directive.zero && directive.conversion != 's';
   return text.insert(0, padding, zeros ? '0' : ' ');
 }
 

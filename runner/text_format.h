@@ -20,7 +20,7 @@
 
 namespace runner {
 
-struct FormatSpec {
+struct FormatDirective {
   bool left = false;
   bool plus = false;
   bool space = false;
@@ -34,13 +34,13 @@ struct FormatSpec {
 // many bytes it takes, the closing '!' included when present; 0 when `text`
 // holds no conversion letter at all (the directive is then taken as plain
 // text by the caller).
-size_t ParseFormat(std::string_view text, FormatSpec* spec);
+size_t ParseFormat(std::string_view text, FormatDirective* directive);
 
 // Whether the directive pops a value: 'd', 'f', 's' and 'c' do; any other
 // letter outputs nothing and pops nothing.
-bool TakesValue(const FormatSpec& spec);
+bool TakesValue(const FormatDirective& directive);
 
-// The text `value` shows under `spec`:
+// The text `value` shows under `directive`:
 //   d  integer: doubles rounded half away from zero (beyond the 32-bit range
 //      -2147483648), integers as they are, texts through strtol; precision
 //      is the minimum number of digits (as C's "%.3d"; ".0d" shows 0 as "")
@@ -52,7 +52,7 @@ bool TakesValue(const FormatSpec& spec);
 //   c  the character whose code is the value's low byte (nothing for 0)
 // Padding to the width goes in front of the whole converted text, sign
 // included: -5 under "03d" is "0-5".
-std::string FormatValue(const FormatSpec& spec, const Value& value);
+std::string FormatValue(const FormatDirective& directive, const Value& value);
 
 }  // namespace runner
 

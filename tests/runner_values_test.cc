@@ -216,9 +216,9 @@ TEST(RunnerValuesTest, FormatsRoundAndPadAsTheEngine) {
       {"x!", Value::Integer(65), ""},
   };
   for (const FormatCase& c : cases) {
-    FormatSpec spec;
-    ASSERT_NE(ParseFormat(c.directive, &spec), 0u) << c.directive;
-    EXPECT_EQ(FormatValue(spec, c.value), c.text) << c.directive << " " << ToText(c.value);
+    FormatDirective directive;
+    ASSERT_NE(ParseFormat(c.directive, &directive), 0u) << c.directive;
+    EXPECT_EQ(FormatValue(directive, c.value), c.text) << c.directive << " " << ToText(c.value);
   }
 }
 
@@ -229,19 +229,19 @@ TEST(RunnerValuesTest, DirectivesEndAfterTheirLetter) {
   } cases[] = {{"d!rest", 2}, {"d", 1}, {"dd!", 1}, {"-+ 012.3f!", 10}, {"q!", 2},
                {"5!", 0},     {"", 0},  {"!", 0},   {"03", 0},          {".", 0}};
   for (const auto& c : cases) {
-    FormatSpec spec;
-    EXPECT_EQ(ParseFormat(c.text, &spec), c.length) << '"' << c.text << '"';
+    FormatDirective directive;
+    EXPECT_EQ(ParseFormat(c.text, &directive), c.length) << '"' << c.text << '"';
   }
-  FormatSpec spec;
-  ParseFormat("-+ 012.3f!", &spec);
-  EXPECT_TRUE(spec.left && spec.plus && spec.space && spec.zero);
-  EXPECT_EQ(spec.width, 12);
-  EXPECT_EQ(spec.precision, 3);
-  EXPECT_TRUE(TakesValue(spec));
-  ParseFormat("q!", &spec);
-  EXPECT_FALSE(TakesValue(spec));
-  ParseFormat("99999999999d", &spec);
-  EXPECT_EQ(spec.width, 4096);
+  FormatDirective directive;
+  ParseFormat("-+ 012.3f!", &directive);
+  EXPECT_TRUE(directive.left && directive.plus && directive.space && directive.zero);
+  EXPECT_EQ(directive.width, 12);
+  EXPECT_EQ(directive.precision, 3);
+  EXPECT_TRUE(TakesValue(directive));
+  ParseFormat("q!", &directive);
+  EXPECT_FALSE(TakesValue(directive));
+  ParseFormat("99999999999d", &directive);
+  EXPECT_EQ(directive.width, 4096);
 }
 
 TEST(RunnerValuesTest, PlacesCountLfCrlfAndCrLineEnds) {
