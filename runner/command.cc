@@ -156,12 +156,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
     // scripts left behind.
     if (options.dump) DumpStorage(session, out);
   }  // Texts the engine handed to the module live until after the stop.
-  session.Unload();
-  out.flush();
-  if (!out) {
-    err << "vellomar-run: cannot write the output (disk full?)\n";
-    return 1;
-  }
+  if (!UnloadAndFlush(&session, out, err)) return 1;
   for (const std::string& name : sim.unset_reads()) {
     err << "vellomar-run: read but never set: " << name << '\n';
   }

@@ -52,6 +52,14 @@ int ReadScenario(const Options& options, Scenario* scenario, std::ostream& err) 
   return 0;
 }
 
+bool UnloadAndFlush(hostsim::Session* session, std::ostream& out, std::ostream& err) {
+  session->Unload();
+  out.flush();
+  if (out) return true;
+  err << "vellomar-run: cannot write the output (disk full?)\n";
+  return false;
+}
+
 int RunGauges(const Options& options, const std::string& default_module, std::ostream& out,
               std::ostream& err) {
   Scenario scenario;
@@ -139,12 +147,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
       status = 1;
     }
   }  // Texts the engine handed to the module live until after the stop.
-  session.Unload();
-  out.flush();
-  if (!out) {
-    err << "vellomar-run: cannot write the output (disk full?)\n";
-    return 1;
-  }
+  if (!UnloadAndFlush(&session, out, err)) return 1;
   return status;
 }
 
