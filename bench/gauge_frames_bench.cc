@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "hostsim/session.h"
-#include "runner/diagnostics.h"
-#include "runner/engine.h"
-#include "runner/gauge_file.h"
-#include "runner/panel.h"
-#include "runner/sim_state.h"
-#include "runner/units.h"
+#include "runner/aircraft/sim_state.h"
+#include "runner/base/diagnostics.h"
+#include "runner/base/units.h"
+#include "runner/gauges/gauge_file.h"
+#include "runner/gauges/panel.h"
+#include "runner/language/engine.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "runner/engine.h"
-#include "runner/sim_state.h"
-#include "runner/units.h"
+#include "runner/aircraft/sim_state.h"
+#include "runner/base/units.h"
+#include "runner/language/engine.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 
 #include "hostsim/module_library.h"
 #include "hostsim/session.h"
-#include "tests/model/checked_module.h"
-#include "tests/model/operation_generator.h"
+#include "tests/module/model/checked_module.h"
+#include "tests/module/model/operation_generator.h"
 
 namespace {
 

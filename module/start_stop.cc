@@ -8,8 +8,8 @@
 #include "storage/array_store.h"
 #include "storage/user_variables.h"
 
-VELLOMAR_EXPORT LinkageRecord Linkage = {
-    vellomar::kLinkageModuleId, DLLStart, DLLStop, 0, 0, vellomar::kLinkageVersion, {nullptr}};
+VELLOMAR_EXPORT LinkageRecord Linkage = {vellomar::kLinkageModuleId, DLLStart, DLLStop, 0, 0,
+                                         vellomar::kLinkageVersion,  {nullptr}};
 
 // Registration makes the host take its own reference, so dropping start's
 // reference afterwards leaves the host's alone keeping the object alive.

@@ -1,0 +1,16 @@
+// Reading the files a run names: gauge files, scripts and scenarios.
+
+#ifndef VELLOMAR_RUNNER_BASE_FILES_H_
+#define VELLOMAR_RUNNER_BASE_FILES_H_
+
+#include <string>
+
+namespace runner {
+
+// Reads a regular file's bytes; false with the reason for a missing,
+// unreadable, directory or special file. The path is UTF-8 on every system.
+bool ReadRegularFile(const std::string& path, std::string* contents, std::string* problem);
+
+}  // namespace runner
+
+#endif  // VELLOMAR_RUNNER_BASE_FILES_H_

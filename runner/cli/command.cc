@@ -1,0 +1,201 @@
+#include "runner/cli/command.h"
+
+#include <exception>
+#include <iterator>
+#include <memory>
+
+#include "hostsim/session.h"
+#include "runner/aircraft/scenario.h"
+#include "runner/aircraft/sim_state.h"
+#include "runner/base/diagnostics.h"
+#include "runner/base/files.h"
+#include "runner/base/number_format.h"
+#include "runner/base/value.h"
+#include "runner/cli/dump.h"
+#include "runner/cli/gauge_run.h"
+#include "runner/cli/options.h"
+#include "runner/gauges/gauge_file.h"
+#include "runner/language/engine.h"
+#include "runner/language/lexer.h"
+
+namespace runner {
+
+namespace {
+
+bool ReadSource(const Source& source, std::istream& in, std::string* text, std::string* problem) {
+  switch (source.kind) {
+    case Source::Kind::kExpression:
+    case Source::Kind::kTemplate:
+      *text = source.text;
+      return true;
+    case Source::Kind::kStandardInput:
+      text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      return true;
+    case Source::Kind::kScriptFile:
+    case Source::Kind::kGaugeFile:
+      break;
+  }
+  return ReadRegularFile(source.name, text, problem);
+}
+
+void Print(const Value& value, std::ostream& out) {
+  if (value.is_text()) {
+    out << value.text();
+  } else if (value.is_integer()) {
+    out << static_cast<int32_t>(value.number());
+  } else {
+    out << FormatNumber(value.number());
+  }
+  out << '\n';
+}
+
+// The K: events a run fired, each on a line of its own as the gauge trace
+// writes them: "event K:NAME PARAMETER".
+void PrintEvents(SimState* sim, std::ostream& out) {
+  for (const FiredEvent& event : sim->TakeEvents()) {
+    out << "event K:" << event.name << ' ' << FormatNumber(event.parameter) << '\n';
+  }
+}
+
+// One source loaded as a gauge: its expressions, or its template.
+struct Loaded {
+  std::vector<Script*> expressions;
+  Template* text_template = nullptr;
+};
+
+// Gauge files run as a panel; scripts line by line. One run is one or the
+// other, and the options that only gauge files use need them.
+bool CheckSourceMix(const Options& options, bool* gauges, std::string* problem) {
+  size_t gauge_files = 0;
+  for (const Source& source : options.sources) {
+    if (source.kind == Source::Kind::kGaugeFile) ++gauge_files;
+  }
+  *gauges = gauge_files > 0;
+  if (gauge_files > 0 && gauge_files < options.sources.size()) {
+    *problem = "give either gauge files (.xml) or scripts (files, -e, -s, -), not both";
+    return false;
+  }
+  if (gauge_files == 0 && (!options.clicks.empty() || options.json || options.quiet)) {
+    *problem = "--click, --json and --quiet need gauge files (.xml)";
+    return false;
+  }
+  return true;
+}
+
+int RunScripts(const Options& options, const std::string& default_module, std::istream& in,
+               std::ostream& out, std::ostream& err) {
+  std::string problem;
+  Scenario scenario;
+  if (const int status = ReadScenario(options, &scenario, err); status != 0) return status;
+  std::vector<std::string> texts;
+  for (const Source& source : options.sources) {
+    texts.emplace_back();
+    if (!ReadSource(source, in, &texts.back(), &problem)) {
+      err << "vellomar-run: " << problem << '\n';
+      return 1;
+    }
+  }
+
+  hostsim::Session session;
+  const std::string module = options.module.empty() ? default_module : options.module;
+  if (!session.Load(module, &problem)) {
+    err << "vellomar-run: " << problem << '\n';
+    return 1;
+  }
+  // A module that registered nothing leaves the gauges' C: values to the
+  // simulator state, which reads 0 and lists them at the end.
+  std::string not_started;
+  session.Start(0, &not_started);
+  Diagnostics diagnostics(&err);
+  SimState sim;
+  ScenarioPlayer player(&scenario, &sim);
+  player.Start();
+  {
+    Engine engine(&session.host(), &sim, &diagnostics);
+    const StopAtExit stop_at_exit(&engine, &session);
+    // Every source loads before anything runs: one that does not load runs
+    // nothing at all.
+    std::vector<Loaded> loaded;
+    bool all_loaded = true;
+    for (size_t i = 0; i < options.sources.size() && all_loaded; ++i) {
+      const Source& source = options.sources[i];
+      const int gauge = engine.AddGauge(source.name);
+      const Place start{source.name, 1, 1};
+      loaded.emplace_back();
+      if (source.kind == Source::Kind::kTemplate) {
+        // Entities are decoded as in a script, so text pasted from a gauge
+        // file works; places after one count the decoded text.
+        loaded.back().text_template =
+            engine.CompileTemplate(gauge, DecodeEntities(texts[i]), start, "", false);
+        all_loaded = loaded.back().text_template != nullptr;
+      } else {
+        all_loaded =
+            engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
+      }
+    }
+    for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
+      engine.set_frame(frame);
+      player.BeforeFrame(frame);
+      for (const Loaded& gauge : loaded) {
+        if (gauge.text_template != nullptr) {
+          std::string text;
+          engine.Render(gauge.text_template, &text);
+          PrintEvents(&sim, out);
+          out << text << '\n';
+        }
+        for (Script* expression : gauge.expressions) {
+          Value result;
+          bool left_value = false;
+          const bool ran = engine.Run(expression, &result, &left_value);
+          PrintEvents(&sim, out);
+          if (ran && left_value) Print(result, out);
+        }
+      }
+    }
+    out.flush();
+    // The storage is printed even after a failure: it shows what the
+    // scripts left behind.
+    if (options.dump) DumpStorage(session, out);
+  }  // Texts the engine handed to the module live until after the stop.
+  if (!UnloadAndFlush(&session, out, err)) return 1;
+  for (const std::string& name : sim.unset_reads()) {
+    err << "vellomar-run: read but never set: " << name << '\n';
+  }
+  const bool failed = diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);
+  return failed ? 1 : 0;
+}
+
+int Run(const std::vector<std::string>& args, const std::string& default_module, std::istream& in,
+        std::ostream& out, std::ostream& err) {
+  Options options;
+  std::string problem;
+  bool gauges = false;
+  if (!ParseOptions(args, &options, &problem) ||
+      (!options.help && !CheckSourceMix(options, &gauges, &problem))) {
+    err << "vellomar-run: " << problem << '\n' << Usage();
+    return 2;
+  }
+  if (options.help) {
+    out << Usage();
+    out.flush();
+    return out ? 0 : 1;
+  }
+  return gauges ? RunGauges(options, default_module, out, err)
+                : RunScripts(options, default_module, in, out, err);
+}
+
+}  // namespace
+
+int RunCommand(const std::vector<std::string>& args, const std::string& default_module,
+               std::istream& in, std::ostream& out, std::ostream& err) {
+  try {
+    return Run(args, default_module, in, out, err);
+  } catch (const std::exception& exception) {
+    // Only the runner's own code throws (out of memory, mostly); the module
+    // is never called from where this could unwind through it.
+    err << "vellomar-run: " << exception.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace runner

@@ -1,0 +1,48 @@
+// The command line of vellomar-run, read with CLI11:
+//
+//   vellomar-run [options] [--] SOURCE...
+//
+// SOURCE is a gauge file (a name ending in .xml, any case), a script file
+// (.rpn or anything else), '-' for a script on standard input, -e SCRIPT for
+// one line of script, or -s TEMPLATE for one text template. `--` ends the
+// options: what follows is a file name even when it starts with '-'.
+#ifndef VELLOMAR_RUNNER_CLI_OPTIONS_H_
+#define VELLOMAR_RUNNER_CLI_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+namespace runner {
+
+struct Source {
+  enum class Kind { kScriptFile, kGaugeFile, kStandardInput, kExpression, kTemplate };
+  Kind kind = Kind::kScriptFile;
+  std::string name;  // the file as given; "-e", "-e#2", "-s", ... ; "<stdin>"
+  std::string text;  // kExpression, kTemplate: the text given
+};
+
+struct Options {
+  std::string module;  // empty: the module beside vellomar-run
+  int frames = 1;
+  bool dump = false;
+  bool strict = false;
+  bool quiet = false;
+  bool json = false;
+  bool help = false;
+  std::string sim;                  // --sim FILE
+  std::vector<std::string> sets;    // --set 'A:NAME, unit=VALUE', in order
+  std::vector<std::string> clicks;  // --click 'WHERE@FRAME', in order
+  std::vector<Source> sources;      // in the order given
+};
+
+// Reads `args` (without the program name). Returns false with the reason in
+// `*problem` for a bad command line (exit status 2). With --help, sets
+// `help` and needs no source.
+bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem);
+
+// The usage text --help prints.
+std::string Usage();
+
+}  // namespace runner
+
+#endif  // VELLOMAR_RUNNER_CLI_OPTIONS_H_

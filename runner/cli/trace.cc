@@ -1,0 +1,192 @@
+#include "runner/cli/trace.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace runner {
+
+namespace {
+
+// The dump's lines keyed so that each stands alone: an array's elements
+// carry the array's name, and tokens (addresses on 32-bit builds) are left
+// out.
+std::vector<std::string> StorageLines(const std::string& dump) {
+  std::vector<std::string> lines;
+  std::istringstream in(dump);
+  std::string line;
+  std::string array;
+  while (std::getline(in, line)) {
+    if (line.compare(0, 6, "array ") == 0) {
+      const size_t token = line.rfind(", token ");
+      if (token != std::string::npos) line.erase(token);
+      const size_t colon = line.find("': ");
+      array = colon == std::string::npos ? line : line.substr(0, colon + 1);
+      lines.push_back(line);
+    } else if (line.compare(0, 3, "  [") == 0) {
+      lines.push_back(array + " " + line.substr(2));
+    } else if (!line.empty()) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+// What a storage line is about: an array ("array 'Route':"), an element
+// ("array 'Route' [2]") or a user variable ("user variable 15 'Status'"), so
+// that a changed value shows as one line.
+std::string StorageKey(const std::string& line) {
+  if (line.compare(0, 14, "user variable ") == 0) return line.substr(0, line.find(" = "));
+  const size_t element = line.find("' [");
+  if (element != std::string::npos) return line.substr(0, line.find("] ", element) + 1);
+  return line.substr(0, line.find("': ") + 2);
+}
+
+// JSON wants UTF-8; a gauge may show any bytes: dump() replaces bytes that
+// are not valid UTF-8 rather than refusing them.
+nlohmann::ordered_json JsonText(const std::string& text) { return nlohmann::ordered_json(text); }
+
+// Ten significant digits: enough to read, and the same on every build
+// (a last-bit difference of an x87 build stays out of the golden traces).
+std::string TraceNumber(double value) {
+  if (value == 0) return "0";  // and not "-0"
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  return text;
+}
+
+}  // namespace
+
+std::string Trace::Quote(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        quoted += "\\\"";
+        break;
+      case '\\':
+        quoted += "\\\\";
+        break;
+      case '\n':
+        quoted += "\\n";
+        break;
+      case '\r':
+        quoted += "\\r";
+        break;
+      case '\t':
+        quoted += "\\t";
+        break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          static const char kHex[] = "0123456789abcdef";
+          quoted += "\\x";
+          quoted += kHex[byte >> 4];
+          quoted += kHex[byte & 15];
+        } else {
+          quoted += c;
+        }
+    }
+  }
+  return quoted + "\"";
+}
+
+void Trace::BeginFrame(int frame) {
+  if (mode_ == Mode::kTrace) *out_ << "frame " << frame << '\n';
+}
+
+void Trace::Gauges(int frame, const std::vector<GaugeFrame>& gauges) {
+  if (mode_ == Mode::kQuiet) return;
+  if (mode_ == Mode::kJson) {
+    for (const GaugeFrame& gauge : gauges) {
+      nlohmann::ordered_json line;
+      line["frame"] = frame;
+      line["gauge"] = JsonText(gauge.file);
+      line["strings"] = nlohmann::ordered_json::array();
+      for (const GaugeFrame::Shown& shown : gauge.strings) {
+        line["strings"].push_back(JsonText(shown.text));
+      }
+      line["events"] = nlohmann::ordered_json::array();
+      for (const FiredEvent& event : gauge.events) {
+        line["events"].push_back({{"event", JsonText(event.name)}, {"value", event.parameter}});
+      }
+      line["values"] = nlohmann::ordered_json::array();
+      for (const GaugeFrame::Position& position : gauge.values) {
+        line["values"].push_back({{"site", JsonText(position.site)}, {"value", position.value}});
+      }
+      line["variables"] = nlohmann::ordered_json::array();
+      for (const VariableChange& change : gauge.changes) {
+        line["variables"].push_back({{"name", JsonText(change.name)}, {"value", change.value}});
+      }
+      line["clicks"] = nlohmann::ordered_json::array();
+      for (const std::string& click : gauge.clicks) line["clicks"].push_back(JsonText(click));
+      *out_ << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    }
+    return;
+  }
+  for (const GaugeFrame& gauge : gauges) {
+    *out_ << "gauge " << gauge.file << '\n';
+    for (const std::string& click : gauge.clicks) *out_ << "  click " << click << '\n';
+    for (const GaugeFrame::Shown& shown : gauge.strings) {
+      *out_ << "  text " << shown.site << ": " << Quote(shown.text) << '\n';
+    }
+    for (const GaugeFrame::Position& position : gauge.values) {
+      *out_ << "  value " << position.site << ": " << TraceNumber(position.value) << '\n';
+    }
+    for (const FiredEvent& event : gauge.events) {
+      *out_ << "  event K:" << event.name << ' ' << TraceNumber(event.parameter) << '\n';
+    }
+    for (const VariableChange& change : gauge.changes) {
+      *out_ << "  set " << change.name << " = " << TraceNumber(change.value) << '\n';
+    }
+  }
+}
+
+void Trace::Storage(const std::string& dump) {
+  std::vector<std::string> lines = StorageLines(dump);
+  if (mode_ == Mode::kTrace) {
+    std::map<std::string, const std::string*> old_lines;
+    for (const std::string& line : storage_) old_lines[StorageKey(line)] = &line;
+    std::set<std::string> new_keys;
+    for (const std::string& line : lines) new_keys.insert(StorageKey(line));
+    for (const std::string& line : storage_) {
+      if (new_keys.count(StorageKey(line)) == 0) *out_ << "storage gone " << line << '\n';
+    }
+    for (const std::string& line : lines) {
+      const auto old = old_lines.find(StorageKey(line));
+      if (old == old_lines.end() || *old->second != line) *out_ << "storage " << line << '\n';
+    }
+  }
+  storage_ = std::move(lines);
+}
+
+void Trace::Summary(const RunSummary& summary) {
+  if (mode_ == Mode::kJson) {
+    nlohmann::ordered_json unset = nlohmann::ordered_json::array();
+    for (const std::string& name : summary.unset) unset.push_back(JsonText(name));
+    const nlohmann::ordered_json line = {{"summary",
+                                          {{"gauges", summary.gauges},
+                                           {"scripts", summary.scripts},
+                                           {"ran", summary.ran},
+                                           {"failed", summary.failed},
+                                           {"warnings", summary.warnings},
+                                           {"unreadable", summary.unreadable},
+                                           {"unset", unset}}}};
+    *out_ << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    return;
+  }
+  *out_ << "summary: " << summary.gauges << (summary.gauges == 1 ? " gauge, " : " gauges, ")
+        << summary.scripts << (summary.scripts == 1 ? " script, " : " scripts, ") << summary.ran
+        << " ran, " << summary.failed << " failed, " << summary.warnings
+        << (summary.warnings == 1 ? " warning" : " warnings");
+  if (summary.unreadable > 0) *out_ << ", " << summary.unreadable << " unreadable";
+  *out_ << '\n';
+  for (const std::string& name : summary.unset) *out_ << "unset " << name << '\n';
+}
+
+}  // namespace runner

@@ -1,0 +1,351 @@
+#include "runner/gauges/panel.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace runner {
+
+struct Panel::CompiledSite {
+  const Site* site = nullptr;
+  Script* script = nullptr;
+  Template* text = nullptr;
+  int parts = 1;  // scripting sites it counts as
+  bool failed = false;
+};
+
+struct Panel::CompiledElement {
+  bool has_visible = false;
+  CompiledSite visible;
+  std::vector<CompiledSite> sites;
+  std::vector<CompiledElement> children;
+};
+
+struct Panel::CompiledArea {
+  const MouseArea* area = nullptr;
+  std::vector<std::vector<CompiledSite>> clicks;  // per Click, its scripts
+  bool has_tooltip = false;
+  CompiledSite tooltip;
+  bool has_visible = false;
+  CompiledSite visible;
+};
+
+struct Panel::CompiledGauge {
+  GaugeModel model;  // the sites point into it
+  int engine_gauge = 0;
+  std::vector<CompiledSite> updates;
+  std::vector<CompiledElement> elements;
+  std::vector<CompiledArea> areas;
+};
+
+Panel::Panel(Engine* engine, SimState* sim, Diagnostics* diagnostics)
+    : engine_(engine), sim_(sim), diagnostics_(diagnostics) {}
+
+Panel::~Panel() = default;
+
+namespace {
+
+std::string Fold(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  const size_t last = text.find_last_not_of(" \t\r\n");
+  std::string folded(first == std::string_view::npos ? std::string_view()
+                                                     : text.substr(first, last - first + 1));
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return folded;
+}
+
+// "LeftSingle+LeftDrag" contains "LeftSingle"; the combinations LeftAll,
+// RightAll and MiddleAll contain every event of their button.
+bool KindsContain(const std::string& kinds, const std::string& event) {
+  if (kinds.empty()) return true;
+  size_t start = 0;
+  while (start <= kinds.size()) {
+    size_t end = kinds.find('+', start);
+    if (end == std::string::npos) end = kinds.size();
+    const std::string kind = Fold(std::string_view(kinds).substr(start, end - start));
+    const std::string wanted = Fold(event);
+    if (kind == wanted) return true;
+    if (kind.size() > 3 && kind.compare(kind.size() - 3, 3, "all") == 0 &&
+        wanted.compare(0, kind.size() - 3, kind, 0, kind.size() - 3) == 0) {
+      return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+std::string FirstKind(const MouseArea& area) {
+  for (const Click& click : area.clicks) {
+    if (click.kinds.empty()) continue;
+    const size_t plus = click.kinds.find('+');
+    std::string kind = click.kinds.substr(0, plus);
+    kind.erase(0, kind.find_first_not_of(" \t\r\n"));
+    kind.erase(kind.find_last_not_of(" \t\r\n") + 1);
+    if (Fold(kind) == "leftall") return "LeftSingle";
+    if (Fold(kind) == "rightall") return "RightSingle";
+    if (Fold(kind) == "middleall") return "MiddleSingle";
+    if (!kind.empty()) return kind;
+  }
+  return "LeftSingle";
+}
+
+}  // namespace
+
+void Panel::Compile(int gauge, const Site& site, CompiledSite* compiled) {
+  compiled->site = &site;
+  if (site.is_template) {
+    compiled->text =
+        engine_->CompileTemplate(gauge, site.text, site.place, site.name, site.multiline);
+    compiled->parts = compiled->text != nullptr ? Engine::ScriptCount(*compiled->text) : 1;
+    if (compiled->text == nullptr) compiled->failed = true;
+  } else {
+    compiled->script = engine_->CompileScript(gauge, site.text, site.place, site.name);
+    if (compiled->script == nullptr) compiled->failed = true;
+  }
+  scripts_ += compiled->parts;
+  if (compiled->failed) failed_ += compiled->parts;
+}
+
+void Panel::Fail(CompiledSite* site) {
+  if (site->failed) return;
+  site->failed = true;
+  failed_ += site->parts;
+}
+
+int Panel::AddGauge(const GaugeModel& model) {
+  auto gauge = std::make_unique<CompiledGauge>();
+  gauge->model = model;
+  const GaugeModel& own = gauge->model;
+  const int number = static_cast<int>(gauges_.size());
+  gauge->engine_gauge = engine_->AddGauge(own.file);
+  const int engine_gauge = gauge->engine_gauge;
+
+  for (const auto& [site, problem] : own.macro_errors) {
+    Diagnostic diagnostic;
+    diagnostic.severity = Severity::kError;
+    diagnostic.place = site.place;
+    diagnostic.site = site.name;
+    diagnostic.message = problem;
+    diagnostics_->Report(diagnostic);
+    ++scripts_;
+    ++failed_;
+  }
+  for (const Site& site : own.updates) {
+    gauge->updates.emplace_back();
+    Compile(engine_gauge, site, &gauge->updates.back());
+  }
+  // Depth first, in document order, so that load errors come in file order.
+  struct Compiler {
+    Panel* panel;
+    int engine_gauge;
+    void Element(const runner::Element& element, CompiledElement* compiled) {
+      compiled->has_visible = element.has_visible;
+      if (element.has_visible) panel->Compile(engine_gauge, element.visible, &compiled->visible);
+      compiled->sites.resize(element.sites.size());
+      for (size_t i = 0; i < element.sites.size(); ++i) {
+        panel->Compile(engine_gauge, element.sites[i], &compiled->sites[i]);
+      }
+      compiled->children.resize(element.children.size());
+      for (size_t i = 0; i < element.children.size(); ++i) {
+        Element(element.children[i], &compiled->children[i]);
+      }
+    }
+  } compiler{this, engine_gauge};
+  gauge->elements.resize(own.elements.size());
+  for (size_t i = 0; i < own.elements.size(); ++i) {
+    compiler.Element(own.elements[i], &gauge->elements[i]);
+  }
+  gauge->areas.resize(own.areas.size());
+  for (size_t i = 0; i < own.areas.size(); ++i) {
+    const MouseArea& area = own.areas[i];
+    CompiledArea& compiled = gauge->areas[i];
+    compiled.area = &area;
+    if (area.has_visible) {
+      compiled.has_visible = true;
+      Compile(engine_gauge, area.visible, &compiled.visible);
+    }
+    if (area.has_tooltip_template) {
+      compiled.has_tooltip = true;
+      Compile(engine_gauge, area.tooltip_template, &compiled.tooltip);
+    }
+    for (const Click& click : area.clicks) {
+      compiled.clicks.emplace_back(click.scripts.size());
+      for (size_t j = 0; j < click.scripts.size(); ++j) {
+        Compile(engine_gauge, click.scripts[j], &compiled.clicks.back()[j]);
+      }
+    }
+  }
+  gauges_.push_back(std::move(gauge));
+  return number;
+}
+
+bool Panel::AddClick(const ClickRequest& click, std::string* problem) {
+  PendingClick pending{click.frame, -1, 0, click.event};
+  if (click.where.size() > 1 && click.where[0] == '#') {
+    const std::string digits = click.where.substr(1);
+    const bool number =
+        digits.find_first_not_of("0123456789") == std::string::npos && digits.size() < 9;
+    size_t wanted = number ? static_cast<size_t>(std::stoul(digits)) : 0;
+    for (size_t g = 0; g < gauges_.size() && wanted > 0; ++g) {
+      if (wanted <= gauges_[g]->areas.size()) {
+        pending.gauge = static_cast<int>(g);
+        pending.area = wanted - 1;
+        break;
+      }
+      wanted -= gauges_[g]->areas.size();
+    }
+  } else {
+    const std::string wanted = Fold(click.where);
+    for (size_t g = 0; g < gauges_.size() && pending.gauge < 0; ++g) {
+      for (size_t a = 0; a < gauges_[g]->areas.size(); ++a) {
+        const MouseArea& area = *gauges_[g]->areas[a].area;
+        if (Fold(area.tooltip) == wanted ||
+            Fold(area.name) == Fold("MouseArea '" + click.where + "'")) {
+          pending.gauge = static_cast<int>(g);
+          pending.area = a;
+          break;
+        }
+      }
+    }
+  }
+  if (pending.gauge < 0) {
+    *problem = "--click '" + click.where + "@" + std::to_string(click.frame) +
+               "': no mouse area has that tooltip or id, or that number (#1 to #" +
+               std::to_string([this] {
+                 size_t count = 0;
+                 for (const auto& gauge : gauges_) count += gauge->areas.size();
+                 return count;
+               }()) +
+               ")";
+    return false;
+  }
+  if (pending.event.empty()) {
+    pending.event =
+        FirstKind(*gauges_[static_cast<size_t>(pending.gauge)]->areas[pending.area].area);
+  }
+  clicks_.push_back(std::move(pending));
+  return true;
+}
+
+bool Panel::RunSite(CompiledSite* site, Value* result) {
+  *result = Value();
+  if (site->failed || site->script == nullptr) return false;
+  if (!engine_->Run(site->script, result)) {
+    Fail(site);
+    return false;
+  }
+  return true;
+}
+
+void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
+  if (element->has_visible) {
+    Value visible;
+    RunSite(&element->visible, &visible);
+    if (ToDouble(visible) == 0) return;
+  }
+  double selected = 0;  // the last <Select> result, for the sites of its cases
+  for (CompiledSite& site : element->sites) {
+    const Site& model = *site.site;
+    if (model.kind == SiteKind::kOnce && frame != 1) continue;
+    if (model.in_case && !model.choice.Matches(selected)) continue;
+    if (site.text != nullptr || model.is_template) {
+      std::string text;
+      if (!site.failed && site.text != nullptr && !engine_->Render(site.text, &text)) {
+        Fail(&site);
+        text.clear();
+      }
+      out->strings.push_back({model.name, std::move(text)});
+      continue;
+    }
+    Value result;
+    RunSite(&site, &result);
+    switch (model.kind) {
+      case SiteKind::kSelect:
+      case SiteKind::kRotate:
+      case SiteKind::kShift:
+      case SiteKind::kValue: {
+        double value = ToDouble(result);
+        if (model.has_minimum) value = std::max(value, model.minimum);
+        if (model.has_maximum) value = std::min(value, model.maximum);
+        if (model.kind == SiteKind::kSelect) selected = value;
+        out->values.push_back({model.name, value});
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  for (CompiledElement& child : element->children) RunElement(&child, frame, out);
+}
+
+void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
+  CompiledGauge& gauge = *gauges_[static_cast<size_t>(click.gauge)];
+  CompiledArea& area = gauge.areas[click.area];
+  std::string shown = area.area->name;
+  // A tooltip that is a plain text names the area best; one with scripts
+  // would only clutter the line.
+  const std::string& tooltip = area.area->tooltip;
+  if (!tooltip.empty() && tooltip.find("%(") == std::string::npos) shown += " '" + tooltip + "'";
+  // The area and the areas it is nested in must all be visible.
+  bool hidden = false;
+  for (int at = static_cast<int>(click.area); at >= 0 && !hidden;
+       at = gauge.areas[static_cast<size_t>(at)].area->parent) {
+    CompiledArea& outer = gauge.areas[static_cast<size_t>(at)];
+    if (!outer.has_visible) continue;
+    Value visible;
+    RunSite(&outer.visible, &visible);
+    hidden = ToDouble(visible) == 0;
+  }
+  if (hidden) {
+    out->clicks.push_back(shown + " " + click.event +
+                          ": the area is hidden (its visibility, or that of an area it is in, "
+                          "gave 0), nothing done");
+    return;
+  }
+  out->clicks.push_back(shown + " " + click.event);
+  engine_->SetMouse(click.event, 0, 0);
+  for (size_t i = 0; i < area.area->clicks.size(); ++i) {
+    const Click& model = area.area->clicks[i];
+    if (!KindsContain(model.kinds, click.event)) continue;
+    for (CompiledSite& site : area.clicks[i]) {
+      Value ignored;
+      RunSite(&site, &ignored);
+    }
+    for (const KeyEvent& event : model.events) {
+      sim_->Fire(gauge.engine_gauge, event.name, event.parameter);
+    }
+  }
+  engine_->SetMouse("", 0, 0);
+}
+
+void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
+  frames->assign(gauges_.size(), GaugeFrame());
+  engine_->set_frame(frame);
+  for (size_t g = 0; g < gauges_.size(); ++g) {
+    CompiledGauge& gauge = *gauges_[g];
+    GaugeFrame& out = (*frames)[g];
+    out.gauge = static_cast<int>(g);
+    out.file = gauge.model.file;
+    for (const PendingClick& click : clicks_) {
+      if (click.frame == frame && click.gauge == static_cast<int>(g)) RunClick(click, &out);
+    }
+    for (CompiledSite& update : gauge.updates) {
+      Value ignored;
+      RunSite(&update, &ignored);
+    }
+    for (CompiledElement& element : gauge.elements) RunElement(&element, frame, &out);
+    // Taken now, so that each gauge shows the values it left, not what a
+    // later gauge of the panel wrote to a shared L: variable.
+    out.changes = engine_->TakeChanges(gauge.engine_gauge);
+  }
+  for (FiredEvent& event : sim_->TakeEvents()) {
+    for (size_t g = 0; g < gauges_.size(); ++g) {
+      if (gauges_[g]->engine_gauge == event.gauge) {
+        (*frames)[g].events.push_back(std::move(event));
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace runner

@@ -1,0 +1,110 @@
+// A panel of gauge files run frame by frame, as the simulator updates them.
+//
+// At load every scripting site of every gauge is compiled once through the
+// Engine. A frame runs, for each gauge in the order given: the clicks asked
+// for in that frame, the gauge's <Update> scripts, then its elements in
+// document order, depth first. An element whose Visible/Visibility gives 0
+// is skipped with all its children; otherwise its scripts run in the order
+// they stand (Value, Select, Rotate/Shift clamped to Minimum/Maximum, texts,
+// colour and size scripts; Left/Top/Width/HeightScript in the first frame
+// only). Tooltips are compiled but not shown.
+//
+// The gauges share the module and the L: variables; each has its own G:
+// variables, registers and stacks (all kept by the Engine).
+//
+// A site that fails to load, or fails at run time (a runaway loop stopped by
+// its budget), is reported once, by the Engine, and then left out: it does
+// not run again, a Visible that failed hides its element, a text that failed
+// shows nothing. Everything else keeps running.
+#ifndef VELLOMAR_RUNNER_GAUGES_PANEL_H_
+#define VELLOMAR_RUNNER_GAUGES_PANEL_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runner/aircraft/scenario.h"
+#include "runner/aircraft/sim_state.h"
+#include "runner/base/diagnostics.h"
+#include "runner/gauges/gauge_file.h"
+#include "runner/language/engine.h"
+
+namespace runner {
+
+// What one gauge did in one frame, for the trace.
+struct GaugeFrame {
+  int gauge = 0;
+  std::string file;
+  struct Shown {
+    std::string site;  // "Element 'Title' <GaugeText>"
+    std::string text;
+  };
+  std::vector<Shown> strings;  // texts of visible elements, in document order
+  struct Position {
+    std::string site;  // "Element 'Needle' <Rotation>"
+    double value = 0;  // after clamping
+  };
+  std::vector<Position> values;     // Select, Rotate, Shift and Value results
+  std::vector<std::string> clicks;  // "Area #2 'Next' LeftSingle"
+  std::vector<FiredEvent> events;
+  std::vector<VariableChange> changes;
+};
+
+class Panel {
+ public:
+  // None is owned; all must outlive the panel.
+  Panel(Engine* engine, SimState* sim, Diagnostics* diagnostics);
+  Panel(const Panel&) = delete;
+  Panel& operator=(const Panel&) = delete;
+  ~Panel();
+
+  // Compiles every site of `model` (load errors reported as they come) and
+  // returns the gauge's number, from 0.
+  int AddGauge(const GaugeModel& model);
+
+  // Finds the mouse area a click names: "#N" (the Nth area of the panel, in
+  // the order the gauges were given, counting from 1), or an area's tooltip
+  // text, tooltip ID or id. False with the reason when none matches.
+  bool AddClick(const ClickRequest& click, std::string* problem);
+
+  // Runs frame `frame` (from 1); what each gauge did goes to `*frames`, one
+  // entry per gauge in order.
+  void RunFrame(int frame, std::vector<GaugeFrame>* frames);
+
+  // Scripting sites: each Update, Visible, Value, Script and Click, and each
+  // %( ) part of a text (a text without one counts none).
+  int scripts() const { return scripts_; }
+  // Sites that failed to load or to run (a text counts all its parts).
+  int failed() const { return failed_; }
+  int gauges() const { return static_cast<int>(gauges_.size()); }
+
+ private:
+  struct CompiledSite;
+  struct CompiledElement;
+  struct CompiledArea;
+  struct CompiledGauge;
+  struct PendingClick {
+    int frame;
+    int gauge;
+    size_t area;
+    std::string event;
+  };
+
+  void Compile(int gauge, const Site& site, CompiledSite* compiled);
+  bool RunSite(CompiledSite* site, Value* result);
+  void RunElement(CompiledElement* element, int frame, GaugeFrame* out);
+  void RunClick(const PendingClick& click, GaugeFrame* out);
+  void Fail(CompiledSite* site);
+
+  Engine* engine_;
+  SimState* sim_;
+  Diagnostics* diagnostics_;
+  std::vector<std::unique_ptr<CompiledGauge>> gauges_;
+  std::vector<PendingClick> clicks_;
+  int scripts_ = 0;
+  int failed_ = 0;
+};
+
+}  // namespace runner
+
+#endif  // VELLOMAR_RUNNER_GAUGES_PANEL_H_

@@ -1,0 +1,375 @@
+#include "runner/language/compiler.h"
+
+#include <utility>
+
+#include "common/ascii_case.h"
+#include "hostsim/session.h"
+
+namespace runner {
+
+namespace {
+
+std::string Trim(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  const auto blank = [](char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+  };
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+// The parts of a variable token between its commas (commas inside '...' do
+// not split), each trimmed.
+std::vector<std::string> SplitParts(const std::string& inside) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  bool quoted = false;
+  for (size_t i = 0; i <= inside.size(); ++i) {
+    if (i == inside.size() || (inside[i] == ',' && !quoted)) {
+      parts.push_back(Trim(std::string_view(inside).substr(start, i - start)));
+      start = i + 1;
+    } else if (inside[i] == '\'') {
+      quoted = !quoted;
+    }
+  }
+  return parts;
+}
+
+bool TrailingIndex(std::string* name, int* index) {
+  const size_t colon = name->rfind(':');
+  if (colon == std::string::npos || colon + 1 == name->size()) return false;
+  int value = 0;
+  for (size_t i = colon + 1; i < name->size(); ++i) {
+    const char c = (*name)[i];
+    if (c < '0' || c > '9') return false;
+    if (value < 100000000) value = value * 10 + (c - '0');
+  }
+  *index = value;
+  *name = Trim(std::string_view(*name).substr(0, colon));
+  return true;
+}
+
+class Compiler {
+ public:
+  Compiler(CompileTarget* target, Script* script) : target_(target), script_(script) {}
+  bool Compile(const std::vector<Token>& tokens, size_t begin, size_t end);
+
+ private:
+  bool Error(const Token& token, const std::string& message) {
+    ReportAt(target_->diagnostics, *script_->info, Severity::kError, token.line, token.column,
+             message);
+    return false;
+  }
+  void Warning(const Token& token, const std::string& message) {
+    ReportAt(target_->diagnostics, *script_->info, Severity::kWarning, token.line, token.column,
+             message);
+  }
+  bool CheckBlocks(const std::vector<Token>& tokens, size_t begin, size_t end);
+  bool CompileVariable(const Token& token, Instruction* instruction);
+  bool BindVariable(const Token& token, Binding* binding);
+
+  CompileTarget* target_;
+  Script* script_;
+};
+
+bool Compiler::CheckBlocks(const std::vector<Token>& tokens, size_t begin, size_t end) {
+  std::vector<size_t> open;
+  for (size_t i = begin; i < end; ++i) {
+    const Token& token = tokens[i];
+    if (token.kind == TokenKind::kLabel || token.kind == TokenKind::kGoto) {
+      script_->token_by_token = true;
+    }
+    if (token.kind != TokenKind::kWord) continue;
+    if (token.opcode == Opcode::kIf || token.opcode == Opcode::kElse) {
+      open.push_back(i);
+      if (token.opcode == Opcode::kElse && (i == begin || tokens[i - 1].kind != TokenKind::kWord ||
+                                            tokens[i - 1].opcode != Opcode::kEnd)) {
+        Warning(token,
+                "els{ does not follow the } of a block: it runs when the last block closed "
+                "did not run");
+      }
+    } else if (token.opcode == Opcode::kEnd) {
+      if (open.empty()) return Error(token, "} without an if{ or els{ to close");
+      open.pop_back();
+    }
+  }
+  if (!open.empty()) {
+    const Token& token = tokens[open.back()];
+    return Error(token, token.spelling + " without a closing }");
+  }
+  return true;
+}
+
+bool Compiler::Compile(const std::vector<Token>& tokens, size_t begin, size_t end) {
+  if (!CheckBlocks(tokens, begin, end)) return false;
+  std::vector<size_t> open;  // instructions of the if{ and els{ not yet closed
+  for (size_t i = begin; i < end; ++i) {
+    const Token& token = tokens[i];
+    Instruction instruction;
+    switch (token.kind) {
+      case TokenKind::kNumber:
+        instruction.op = Opcode::kPushNumber;
+        instruction.number = token.number;
+        instruction.integer = token.integer;
+        break;
+      case TokenKind::kText:
+        instruction.op = Opcode::kPushText;
+        instruction.operand = static_cast<int32_t>(script_->texts.size());
+        script_->texts.push_back(Value::Text(token.text));
+        break;
+      case TokenKind::kRegister:
+        instruction.op = token.opcode;
+        instruction.operand = token.index;
+        if (token.index >= kRegisterCount) {
+          Warning(token, "register " + std::to_string(token.index) +
+                             " does not exist (registers are 0 to 49): " +
+                             (token.opcode == Opcode::kLoad ? "it reads 0" : "nothing is stored"));
+        }
+        break;
+      case TokenKind::kLabel:
+      case TokenKind::kGoto:
+        instruction.op = token.kind == TokenKind::kLabel ? Opcode::kLabel : Opcode::kGoto;
+        instruction.operand = token.index;
+        break;
+      case TokenKind::kVariable:
+        if (!CompileVariable(token, &instruction)) return false;
+        break;
+      case TokenKind::kWord:
+        instruction.op = token.opcode;
+        if (token.opcode == Opcode::kIf || token.opcode == Opcode::kElse) {
+          open.push_back(script_->code.size());
+        } else if (token.opcode == Opcode::kEnd) {
+          // Both jump past this }.
+          script_->code[open.back()].operand = static_cast<int32_t>(script_->code.size() + 1);
+          open.pop_back();
+        }
+        break;
+    }
+    script_->code.push_back(instruction);
+    script_->places.push_back({token.line, token.column});
+    script_->spellings.push_back(token.spelling);
+  }
+  return true;
+}
+
+bool Compiler::CompileVariable(const Token& token, Instruction* instruction) {
+  Binding binding;
+  if (!BindVariable(token, &binding)) return false;
+  instruction->op = token.write ? Opcode::kWrite : Opcode::kRead;
+  if (binding.kind == Binding::Kind::kResource) {
+    // A resource id reads as its own text: a constant.
+    instruction->op = Opcode::kPushText;
+    instruction->operand = static_cast<int32_t>(script_->texts.size());
+    script_->texts.push_back(Value::Text(binding.name));
+    return true;
+  }
+  instruction->operand = static_cast<int32_t>(script_->bindings.size());
+  script_->bindings.push_back(std::move(binding));
+  return true;
+}
+
+bool Compiler::BindVariable(const Token& token, Binding* binding) {
+  binding->name = token.spelling;
+  std::vector<std::string> parts = SplitParts(token.text);
+  const std::string& head = parts[0];
+  if (head.size() < 2 || head[1] != ':') {
+    return Error(token,
+                 "expected (X:NAME) or (X:NAME, unit) with X one of A C E G K L M P R, "
+                 "found '" +
+                     token.spelling + "'");
+  }
+  char kind = head[0];
+  if (kind >= 'a' && kind <= 'z') kind = static_cast<char>(kind - 'a' + 'A');
+  std::string name = Trim(std::string_view(head).substr(2));
+  if (name.empty()) return Error(token, std::string("variable name missing after ") + kind + ":");
+  const bool has_unit = parts.size() > 1;
+  std::string unit_name = has_unit ? parts[1] : std::string();
+  if (has_unit && unit_name.empty()) return Error(token, "units missing after ','");
+  const Unit* unit = &NumberUnit();
+  if (has_unit) {
+    unit = FindUnit(unit_name);
+    if (unit == nullptr) {
+      Warning(token, "unknown unit '" + unit_name + "': read as a number (factor 1)");
+      unit = &NumberUnit();
+    }
+  }
+  binding->unit = unit;
+  binding->unit_name = unit_name;
+  binding->text = !token.write && unit->dimension == Dimension::kText;
+  const auto read_only = [&] {
+    if (token.write) {
+      Warning(token, std::string(1, kind) + ": variables cannot be written: the value is dropped");
+      binding->kind = Binding::Kind::kNothing;
+      binding->quiet = true;
+    }
+  };
+
+  switch (kind) {
+    case 'A':
+    case 'E':
+    case 'P':
+    case 'M': {
+      int index = 0;
+      if (kind == 'A') TrailingIndex(&name, &index);
+      if (kind != 'M' && !has_unit && !token.write) {
+        Warning(token, std::string(1, kind) + ": variables need units: this read gives 0");
+        binding->kind = Binding::Kind::kNothing;
+        binding->quiet = true;
+        return true;
+      }
+      binding->kind = Binding::Kind::kSim;
+      binding->sim = target_->sim->Find(kind, "", name, index);
+      if (kind == 'E' || kind == 'P' || kind == 'M') read_only();
+      return true;
+    }
+    case 'L': {
+      if (unit->dimension == Dimension::kText) {
+        Warning(token, "L: variables hold numbers: the unit '" + unit_name + "' is read as number");
+        binding->unit = &NumberUnit();
+        binding->text = false;
+      }
+      auto& slot = (*target_->locals)[vellomar::FoldAscii(name)];
+      if (!slot) {
+        slot = std::make_unique<NumberVariable>();
+        slot->name = "L:" + name;
+      }
+      binding->kind = Binding::Kind::kNumber;
+      binding->number = slot.get();
+      return true;
+    }
+    case 'G': {
+      const std::string folded = vellomar::FoldAscii(name);
+      if (folded.size() != 4 || folded.compare(0, 3, "var") != 0 || folded[3] < '1' ||
+          folded[3] > '9') {
+        return Error(token, "unknown gauge variable 'G:" + name + "': only G:Var1 to G:Var9 exist");
+      }
+      binding->kind = Binding::Kind::kNumber;
+      binding->unit = &NumberUnit();
+      binding->text = false;
+      binding->number = &(*target_->gauge_variables)[static_cast<size_t>(folded[3] - '1')];
+      return true;
+    }
+    case 'K':
+      if (!token.write) {
+        return Error(token, "K: events can only be fired: write (>K:" + name + ")");
+      }
+      binding->kind = Binding::Kind::kEvent;
+      binding->name = name;
+      return true;
+    case 'R':
+      if (token.write) {
+        read_only();
+        return true;
+      }
+      binding->kind = Binding::Kind::kResource;
+      binding->name = name;
+      return true;
+    case 'C': {
+      const size_t colon = name.find(':');
+      if (colon == std::string::npos) {
+        return Error(token, "expected (C:CALLBACK:Property), found '" + token.spelling + "'");
+      }
+      const std::string callback = Trim(std::string_view(name).substr(0, colon));
+      std::string property = Trim(std::string_view(name).substr(colon + 1));
+      if (callback.empty()) return Error(token, "callback name missing in C:");
+      if (property.empty()) return Error(token, "property name missing in C:" + callback + ":");
+      const hostsim::PanelObject panel =
+          target_->host != nullptr && target_->module_gauge != nullptr
+              ? target_->host->Registered(callback)
+              : hostsim::PanelObject();
+      if (!panel) {
+        int index = 0;
+        std::string plain = property;
+        const size_t inner = property.find(':');
+        if (inner != std::string::npos) {
+          const std::string number = Trim(std::string_view(property).substr(0, inner));
+          if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) {
+            index = std::stoi(number.substr(0, 8));
+            plain = Trim(std::string_view(property).substr(inner + 1));
+          }
+        }
+        binding->kind = Binding::Kind::kSim;
+        binding->sim = target_->sim->Find('C', callback, plain, index);
+        return true;
+      }
+      binding->kind = Binding::Kind::kModule;
+      switch (target_->module_gauge->Resolve(callback, property, &binding->property)) {
+        case hostsim::Resolution::kResolved:
+          break;
+        case hostsim::Resolution::kNoCallback:
+        case hostsim::Resolution::kNoGaugeCallback:
+          Warning(token, "the callback '" + callback +
+                             "' gave no gauge callback: reads give 0, writes are dropped");
+          binding->kind = Binding::Kind::kNothing;
+          binding->quiet = true;
+          return true;
+        case hostsim::Resolution::kUnknownKeyword:
+          Warning(token, "the callback '" + callback + "' does not know the property '" +
+                             property.substr(0, 40) + (property.size() > 40 ? "...'" : "'") +
+                             ": reads give 0, writes are dropped");
+          binding->kind = Binding::Kind::kNothing;
+          binding->quiet = true;
+          return true;
+      }
+      if (token.write) {
+        binding->keep_text =
+            vellomar::FoldAscii(callback) == vellomar::FoldAscii(hostsim::kCallbackName) &&
+            (binding->property.id == target_->creation_ids[0] ||
+             binding->property.id == target_->creation_ids[1]);
+      } else if (!has_unit) {
+        // The property's own units decide: a number when the module gives
+        // the code the host has for a number unit, a text otherwise.
+        int32_t code = 0;
+        if (panel.GetPropertyUnits(binding->property.id, &code)) {
+          bool number = false;
+          for (const char* unit_code_name : {"number", "numbers", "enum", "bool"}) {
+            int32_t number_code = 0;
+            number = number || (target_->host->units().Find(unit_code_name, &number_code) &&
+                                code == number_code);
+          }
+          binding->text = !number;
+        }
+      }
+      return true;
+    }
+    default:
+      return Error(token, std::string("unknown variable kind '") + head[0] +
+                              ":' (known: A C E G K L M P R)");
+  }
+}
+
+}  // namespace
+
+void ReportAt(Diagnostics* diagnostics, const SiteInfo& info, Severity severity, int line,
+              int column, const std::string& message) {
+  Diagnostic diagnostic;
+  diagnostic.severity = severity;
+  diagnostic.place.file = info.file;
+  diagnostic.place.line = line;
+  diagnostic.place.column = column;
+  diagnostic.site = info.site;
+  diagnostic.message = message;
+  diagnostics->Report(diagnostic);
+}
+
+bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
+                   CompileTarget* target, Script* script) {
+  script->gauge = target->gauge;
+  return Compiler(target, script).Compile(tokens, begin, end);
+}
+
+bool CompileText(std::string_view text, int line, int column, CompileTarget* target,
+                 Script* script) {
+  std::vector<Token> tokens;
+  LexError error;
+  if (!Lex(text, line, column, LexOptions{}, &tokens, &error)) {
+    ReportAt(target->diagnostics, *script->info, Severity::kError, error.line, error.column,
+             error.message);
+    return false;
+  }
+  return CompileTokens(tokens, 0, tokens.size(), target, script);
+}
+
+}  // namespace runner

@@ -1,0 +1,228 @@
+#include "runner/language/engine.h"
+
+#include <array>
+#include <map>
+#include <unordered_set>
+#include <utility>
+
+#include "hostsim/gauge.h"
+#include "hostsim/session.h"
+#include "runner/language/compiler.h"
+#include "runner/language/interpreter.h"
+#include "runner/language/lexer.h"
+#include "runner/language/templates.h"
+
+namespace runner {
+
+namespace {
+
+struct GaugeState {
+  std::string name;
+  std::unique_ptr<hostsim::Gauge> module_gauge;
+  std::array<NumberVariable, 9> variables;
+};
+
+}  // namespace
+
+struct Engine::State {
+  const hostsim::Host* host = nullptr;
+  SimState* sim = nullptr;
+  Diagnostics* diagnostics = nullptr;
+  std::vector<std::unique_ptr<GaugeState>> gauges;
+  std::map<std::string, std::unique_ptr<NumberVariable>> locals;
+  std::vector<std::unique_ptr<Script>> scripts;
+  std::vector<std::unique_ptr<Template>> templates;
+  std::vector<std::vector<NumberVariable*>> changes;
+  // Texts written where the module keeps them (array names): freed with the
+  // Engine, which its owner destroys after the module has stopped.
+  std::vector<std::shared_ptr<const std::string>> kept_texts;
+  std::unordered_set<const std::string*> kept_index;
+  int32_t creation_ids[2] = {-1, -1};
+  Stack stack;
+
+  CompileTarget Target(int gauge) {
+    GaugeState& state = *gauges.at(static_cast<size_t>(gauge));
+    CompileTarget target;
+    target.gauge = gauge;
+    target.host = host;
+    target.module_gauge = state.module_gauge.get();
+    target.sim = sim;
+    target.locals = &locals;
+    target.gauge_variables = &state.variables;
+    target.creation_ids[0] = creation_ids[0];
+    target.creation_ids[1] = creation_ids[1];
+    target.diagnostics = diagnostics;
+    return target;
+  }
+  RunContext Context(int frame) {
+    RunContext context;
+    context.sim = sim;
+    context.diagnostics = diagnostics;
+    context.frame = frame;
+    context.changes = &changes;
+    context.kept_texts = &kept_texts;
+    context.kept_index = &kept_index;
+    return context;
+  }
+};
+
+Engine::Engine(const hostsim::Host* host, SimState* sim, Diagnostics* diagnostics)
+    : state_(std::make_unique<State>()) {
+  state_->host = host;
+  state_->sim = sim;
+  state_->diagnostics = diagnostics;
+  if (host != nullptr) {
+    // The module keeps the text written to these two as the array's name.
+    const hostsim::PanelObject panel = host->Registered(hostsim::kCallbackName);
+    if (panel) {
+      panel.ConvertStringToProperty("CreateNumberArray", &state_->creation_ids[0]);
+      panel.ConvertStringToProperty("CreateStringArray", &state_->creation_ids[1]);
+    }
+  }
+}
+
+Engine::~Engine() {
+  ReleaseGauges();
+  // The stack and registers may hold texts the module was given; they go
+  // with the scripts, before the kept texts.
+  state_->stack.Clear();
+  state_->templates.clear();
+  state_->scripts.clear();
+}
+
+int Engine::AddGauge(const std::string& name) {
+  auto gauge = std::make_unique<GaugeState>();
+  gauge->name = name;
+  const int number = static_cast<int>(state_->gauges.size());
+  if (state_->host != nullptr) {
+    gauge->module_gauge =
+        std::make_unique<hostsim::Gauge>(state_->host, static_cast<uint32_t>(number + 1));
+  }
+  for (size_t i = 0; i < gauge->variables.size(); ++i) {
+    gauge->variables[i].name = "G:Var" + std::to_string(i + 1);
+  }
+  state_->gauges.push_back(std::move(gauge));
+  state_->changes.resize(state_->gauges.size());
+  return number;
+}
+
+Script* Engine::CompileScript(int gauge, const std::string& text, const Place& start,
+                              const std::string& site) {
+  auto script = std::make_unique<Script>();
+  script->registers = std::make_shared<Registers>();
+  script->info = std::make_shared<SiteInfo>();
+  script->info->file = start.file;
+  script->info->site = site;
+  CompileTarget target = state_->Target(gauge);
+  if (!CompileText(text, start.line, start.column, &target, script.get())) return nullptr;
+  state_->scripts.push_back(std::move(script));
+  return state_->scripts.back().get();
+}
+
+bool Engine::CompileExpressions(int gauge, const std::string& text, const Place& start,
+                                const std::string& site, std::vector<Script*>* expressions) {
+  auto info = std::make_shared<SiteInfo>();
+  info->file = start.file;
+  info->site = site;
+  std::vector<Token> tokens;
+  LexError error;
+  LexOptions options;
+  options.hash_comments = true;
+  options.decode_entities = true;
+  if (!Lex(text, start.line, start.column, options, &tokens, &error)) {
+    ReportAt(state_->diagnostics, *info, Severity::kError, error.line, error.column, error.message);
+    return false;
+  }
+  auto registers = std::make_shared<Registers>();
+  CompileTarget target = state_->Target(gauge);
+  size_t begin = 0;
+  int depth = 0;
+  for (size_t i = 0; i <= tokens.size(); ++i) {
+    if (i > begin &&
+        (i == tokens.size() || (depth <= 0 && tokens[i].line > tokens[i - 1].end_line &&
+                                !tokens[i].after_long_comment))) {
+      auto script = std::make_unique<Script>();
+      script->registers = registers;
+      script->info = std::make_shared<SiteInfo>(*info);
+      if (!CompileTokens(tokens, begin, i, &target, script.get())) return false;
+      expressions->push_back(script.get());
+      state_->scripts.push_back(std::move(script));
+      begin = i;
+      depth = 0;
+    }
+    if (i == tokens.size()) break;
+    const Token& token = tokens[i];
+    if (token.kind == TokenKind::kWord) {
+      if (token.opcode == Opcode::kIf || token.opcode == Opcode::kElse) ++depth;
+      if (token.opcode == Opcode::kEnd) --depth;
+    }
+  }
+  return true;
+}
+
+Template* Engine::CompileTemplate(int gauge, const std::string& text, const Place& start,
+                                  const std::string& site, bool multiline) {
+  auto compiled = std::make_unique<Template>();
+  compiled->registers = std::make_shared<Registers>();
+  compiled->info = std::make_shared<SiteInfo>();
+  compiled->info->file = start.file;
+  compiled->info->site = site;
+  CompileTarget target = state_->Target(gauge);
+  if (!runner::CompileTemplate(text, start.line, start.column, multiline, &target,
+                               compiled.get())) {
+    return nullptr;
+  }
+  state_->templates.push_back(std::move(compiled));
+  return state_->templates.back().get();
+}
+
+int Engine::ScriptCount(const Template& text) { return static_cast<int>(text.scripts.size()); }
+
+bool Engine::Run(Script* script, Value* result) {
+  bool left_value = false;
+  return Run(script, result, &left_value);
+}
+
+bool Engine::Run(Script* script, Value* result, bool* left_value) {
+  Stack& stack = state_->stack;
+  stack.Clear();
+  stack.last = Value();
+  RunContext context = state_->Context(frame_);
+  const bool ok = Execute(script, &stack, &context);
+  *left_value = ok && !stack.empty();
+  *result = ok ? stack.Top() : Value();
+  stack.Clear();
+  return ok;
+}
+
+bool Engine::Render(Template* text_template, std::string* text) {
+  RunContext context = state_->Context(frame_);
+  if (RenderTemplate(text_template, text, &context)) return true;
+  text->clear();
+  return false;
+}
+
+void Engine::SetMouse(const std::string& event, double x, double y) {
+  SimState& sim = *state_->sim;
+  sim.SetText(sim.Find('M', "", "Event", 0), event);
+  sim.Set(sim.Find('M', "", "X", 0), nullptr, x);
+  sim.Set(sim.Find('M', "", "Y", 0), nullptr, y);
+}
+
+std::vector<VariableChange> Engine::TakeChanges(int gauge) {
+  std::vector<VariableChange> changes;
+  const size_t index = static_cast<size_t>(gauge);
+  if (index >= state_->changes.size()) return changes;
+  for (NumberVariable* variable : state_->changes[index]) {
+    changes.push_back({variable->name, variable->value});
+    variable->pending[index] = false;
+  }
+  state_->changes[index].clear();
+  return changes;
+}
+
+void Engine::ReleaseGauges() {
+  for (auto& gauge : state_->gauges) gauge->module_gauge.reset();
+}
+
+}  // namespace runner

@@ -1,0 +1,67 @@
+// The first room of the script pipeline: script text to tokens, each with its
+// place. Tokens are separated by blanks (space, tab, CR, LF); a text '...'
+// ('' for a quote inside) and a variable (...) with nested parentheses are one
+// token whatever they hold, and may span lines; (* ... *) is a comment
+// wherever a token may start. A token is classified in this order: a digit,
+// or + or - before a digit, starts a number; ' a text; s, l or sp before a
+// digit a register; : a label; g a goto; ( a variable; anything else is a
+// word, looked up exactly in the word table.
+#ifndef VELLOMAR_RUNNER_LANGUAGE_LEXER_H_
+#define VELLOMAR_RUNNER_LANGUAGE_LEXER_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runner/base/place.h"
+#include "runner/language/words.h"
+
+namespace runner {
+
+enum class TokenKind : uint8_t { kNumber, kText, kRegister, kLabel, kGoto, kVariable, kWord };
+
+struct Token {
+  TokenKind kind = TokenKind::kWord;
+  Opcode opcode = Opcode::kPushNumber;  // kWord: the word's; kRegister: kStore, kStorePop or kLoad
+  std::string spelling;                 // the token as it stands (entities decoded)
+  int line = 1;                         // where it starts
+  int column = 1;
+  int end_line = 1;                 // the line of its last character
+  bool after_long_comment = false;  // a comment over several lines comes just before it
+  double number = 0;                // kNumber
+  bool integer = false;             // kNumber: an integer literal
+  std::string text;    // kText: the characters; kVariable: inside the parentheses, '>' removed
+  bool write = false;  // kVariable: (>...)
+  int index = 0;       // kRegister, kLabel, kGoto: N (at most kMaxIndex)
+};
+
+// Register, label and goto numbers beyond this read as this.
+inline constexpr int kMaxIndex = 1000000000;
+
+struct LexOptions {
+  // A token that starts a line and begins with '#' makes the rest of the
+  // line a comment (script files only; gauge scripts have no such comment).
+  bool hash_comments = false;
+  // &lt; &gt; &amp; &apos; &quot; stand for their characters (text pasted
+  // from a gauge file); places still count the bytes as written.
+  bool decode_entities = false;
+};
+
+struct LexError {
+  int line = 1;
+  int column = 1;
+  std::string message;
+};
+
+// `text` with the XML entities &lt; &gt; &amp; &apos; &quot; decoded.
+std::string DecodeEntities(std::string_view text);
+
+// Splits `text`, whose first byte stands at line `line`, column `column`, into
+// `*tokens`. A UTF-8 byte-order mark at the start is skipped. Returns false
+// with the first fault in `*error` (tokens before it are kept).
+bool Lex(std::string_view text, int line, int column, const LexOptions& options,
+         std::vector<Token>* tokens, LexError* error);
+
+}  // namespace runner
+
+#endif  // VELLOMAR_RUNNER_LANGUAGE_LEXER_H_

@@ -1,0 +1,234 @@
+// The simulated aircraft's scenario files, --set and --click, and the
+// command line that carries them.
+#include "runner/aircraft/scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runner/cli/options.h"
+
+namespace runner {
+namespace {
+
+// Units show as the units table spells them ("foot" for "feet").
+std::string Describe(const VariableName& variable) {
+  std::string text(1, variable.kind);
+  text += ":";
+  if (!variable.callback.empty()) text += variable.callback + "|";
+  text += variable.name;
+  if (variable.index != 0) text += "#" + std::to_string(variable.index);
+  if (variable.unit != nullptr) text += "," + std::string(variable.unit->name);
+  return text;
+}
+
+std::string Describe(const Assignment& assignment) {
+  return Describe(assignment.variable) + "=" +
+         (assignment.is_text ? "'" + assignment.text + "'" : std::to_string(assignment.number));
+}
+
+std::string Describe(const Scenario& scenario) {
+  std::string out;
+  for (const Assignment& assignment : scenario.initial) out += Describe(assignment) + " ";
+  for (const auto& [frame, assignment] : scenario.changes) {
+    out += "@" + std::to_string(frame) + " " + Describe(assignment) + " ";
+  }
+  for (const Ramp& ramp : scenario.ramps) {
+    out += "ramp " + Describe(ramp.variable) + " " + std::to_string(ramp.from) + ".." +
+           std::to_string(ramp.until) +
+           (ramp.has_start ? " from " + std::to_string(ramp.start) : "") + " to " +
+           std::to_string(ramp.end) + " ";
+  }
+  for (const ClickRequest& click : scenario.clicks) {
+    out += "click '" + click.where + "'@" + std::to_string(click.frame) +
+           (click.event.empty() ? "" : ":" + click.event) + " ";
+  }
+  for (const EventAction& action : scenario.events) {
+    out += "K:" + action.event + (action.toggle ? " toggles " : " sets ") +
+           Describe(action.variable) +
+           (action.has_value ? " to " + std::to_string(action.value) : "") + " ";
+  }
+  return out;
+}
+
+// TOML tables keep their keys sorted, so a scenario's variables are listed in
+// name order, whatever order the file gives them in.
+struct ScenarioCase {
+  const char* name;
+  const char* toml;
+  const char* expected;  // null: an error containing `error`
+  const char* error = "";
+};
+
+const ScenarioCase kScenarioCases[] = {
+    {"initial values of every kind",
+     "[set]\n"
+     "\"A:INDICATED ALTITUDE, feet\" = 3500\n"
+     "\"A:GENERAL ENG RPM:2, number\" = 2400.5\n"
+     "\"A:GPS WP NEXT ID, string\" = \"KSEA\"\n"
+     "\"E:SIMULATION RATE\" = true\n"
+     "\"C:fs9gps:WaypointAirportIdent:2, string\" = \"EGLL\"\n"
+     "\"C:fs9gps:3:WaypointAirportCity\" = \"Lyon\"\n",
+     "A:GENERAL ENG RPM#2,number=2400.500000 A:GPS WP NEXT ID,string='KSEA' "
+     "A:INDICATED ALTITUDE,foot=3500.000000 C:fs9gps|WaypointAirportCity#3='Lyon' "
+     "C:fs9gps|WaypointAirportIdent#2,string='EGLL' E:SIMULATION RATE=1.000000 "},
+    {"changes, ramps and clicks at frames",
+     "[[at]]\nframe = 3\nset = { \"A:X, knots\" = 120 }\nclick = \"Next page\"\n"
+     "[[at]]\nframe = 5\nuntil = 9\nramp = { \"A:Y, feet\" = 100, \"A:Z\" = [1, 2] }\n"
+     "click = [\"#2\", \"Mode: A:RightSingle\"]\n",
+     "@3 A:X,knot=120.000000 ramp A:Y,foot 5..9 to 100.000000 ramp A:Z 5..9 from 1.000000 to "
+     "2.000000 click 'Next page'@3 click '#2'@5 click 'Mode: A'@5:RightSingle "},
+    {"event actions",
+     "[events]\nGEAR_TOGGLE = { toggle = \"A:GEAR HANDLE POSITION, bool\" }\n"
+     "HEADING_BUG_SET = { set = \"A:AUTOPILOT HEADING LOCK DIR, degrees\" }\n"
+     "AP_MASTER = { set = \"A:AUTOPILOT MASTER\", value = 1 }\n",
+     "K:AP_MASTER sets A:AUTOPILOT MASTER to 1.000000 K:GEAR_TOGGLE toggles A:GEAR HANDLE "
+     "POSITION,bool K:HEADING_BUG_SET sets A:AUTOPILOT HEADING LOCK DIR,degree "},
+    {"not TOML", "[set\n", nullptr, "s.toml:1:"},
+    {"unknown unit", "[set]\n\"A:X, furlongs\" = 1\n", nullptr,
+     "s.toml:2:19: 'A:X, furlongs': unknown unit"},
+    {"L: is the gauges'", "[set]\n\"L:X, number\" = 1\n", nullptr,
+     "L: and G: belong to the gauges"},
+    {"a text for a number unit", "[set]\n\"A:X, string\" = 1\n", nullptr, "give it in quotes"},
+    {"unknown section", "[sets]\n", nullptr, "unknown section 'sets'"},
+    {"at without frame", "[[at]]\nset = {}\n", nullptr, "needs frame"},
+    {"ramp without until", "[[at]]\nframe = 2\nramp = { \"A:X\" = 1 }\n", nullptr, "until"},
+    {"frame 0", "[[at]]\nframe = 0\n", nullptr, "frame number from 1"},
+    {"event without target", "[events]\nX = { value = 1 }\n", nullptr, "either toggle"},
+};
+
+TEST(ScenarioTest, Reads) {
+  for (const ScenarioCase& test : kScenarioCases) {
+    Scenario scenario;
+    std::string problem;
+    const bool read = ParseScenario("s.toml", test.toml, &scenario, &problem);
+    if (test.expected != nullptr) {
+      ASSERT_TRUE(read) << test.name << ": " << problem;
+      EXPECT_EQ(Describe(scenario), test.expected) << test.name;
+    } else {
+      EXPECT_FALSE(read) << test.name;
+      EXPECT_NE(problem.find(test.error), std::string::npos) << test.name << ": " << problem;
+    }
+  }
+}
+
+struct OptionCase {
+  const char* option;
+  const char* expected;  // null: refused
+};
+
+TEST(ScenarioTest, SetOption) {
+  const OptionCase cases[] = {
+      {"A:INDICATED ALTITUDE, feet=3500", "A:INDICATED ALTITUDE,foot=3500.000000"},
+      {"A:ATC ID, string='VLM 1'", "A:ATC ID,string='VLM 1'"},
+      {"A:ATC ID, string=VLM1", "A:ATC ID,string='VLM1'"},
+      {"A:X=\"a=b\"", "A:X='a=b'"},
+      {"A:X, feet=12ft", nullptr},
+      {"A:X, feet", nullptr},
+      {"X=1", nullptr},
+  };
+  for (const OptionCase& test : cases) {
+    Assignment assignment;
+    std::string problem;
+    const bool read = ParseSetOption(test.option, &assignment, &problem);
+    EXPECT_EQ(read, test.expected != nullptr) << test.option << ": " << problem;
+    if (read && test.expected != nullptr) {
+      EXPECT_EQ(Describe(assignment), test.expected) << test.option;
+    }
+  }
+}
+
+TEST(ScenarioTest, ClickOption) {
+  const OptionCase cases[] = {
+      {"Next page@3", "'Next page'@3"},
+      {"#2@10:RightSingle", "'#2'@10:RightSingle"},
+      {"mail@home@4", "'mail@home'@4"},
+      {"Next", nullptr},
+      {"@3", nullptr},
+      {"Next@0", nullptr},
+      {"Next@x", nullptr},
+  };
+  for (const OptionCase& test : cases) {
+    ClickRequest click;
+    std::string problem;
+    const bool read = ParseClickOption(test.option, &click, &problem);
+    EXPECT_EQ(read, test.expected != nullptr) << test.option << ": " << problem;
+    if (read && test.expected != nullptr) {
+      EXPECT_EQ("'" + click.where + "'@" + std::to_string(click.frame) +
+                    (click.event.empty() ? "" : ":" + click.event),
+                test.expected)
+          << test.option;
+    }
+  }
+}
+
+std::string Describe(const Options& options) {
+  std::string out;
+  for (const Source& source : options.sources) {
+    const char* kinds[] = {"script", "gauge", "stdin", "expression", "template"};
+    out += std::string(kinds[static_cast<int>(source.kind)]) + ":" + source.name +
+           (source.text.empty() ? "" : "=" + source.text) + " ";
+  }
+  out += "frames=" + std::to_string(options.frames);
+  if (options.dump) out += " dump";
+  if (options.strict) out += " strict";
+  if (options.quiet) out += " quiet";
+  if (options.json) out += " json";
+  if (!options.module.empty()) out += " module=" + options.module;
+  if (!options.sim.empty()) out += " sim=" + options.sim;
+  for (const std::string& set : options.sets) out += " set=" + set;
+  for (const std::string& click : options.clicks) out += " click=" + click;
+  return out;
+}
+
+struct CommandLineCase {
+  std::vector<std::string> args;
+  const char* expected;  // null: a bad command line whose message contains `error`
+  const char* error = "";
+};
+
+TEST(OptionsTest, ReadsCommandLines) {
+  const CommandLineCase cases[] = {
+      {{"a.rpn", "-e", "1 2 +", "G.XML", "-s", "%(1)%!d!", "-", "-e", "3"},
+       "script:a.rpn expression:-e=1 2 + gauge:G.XML template:-s=%(1)%!d! stdin:<stdin> "
+       "expression:-e#2=3 frames=1"},
+      {{"--frames", "20", "--dump", "--strict", "--quiet", "--json", "--module", "m.so", "g.xml"},
+       "gauge:g.xml frames=20 dump strict quiet json module=m.so"},
+      {{"--sim", "s.toml", "--set", "A:X, feet=1", "--set", "A:Y=2", "--click", "Next@2", "g.xml",
+        "--click", "#1@3"},
+       "gauge:g.xml frames=1 sim=s.toml set=A:X, feet=1 set=A:Y=2 click=Next@2 click=#1@3"},
+      {{"--frames=3", "--", "-odd.xml", "--dump"}, "gauge:-odd.xml script:--dump frames=3"},
+      {{"--frames", "0", "g.xml"}, nullptr, "--frames"},
+      {{"--frames", "x", "g.xml"}, nullptr, "--frames"},
+      {{"--bogus", "g.xml"}, nullptr, "--bogus"},
+      {{"--frames"}, nullptr, "--frames"},
+      {{"-", "-"}, nullptr, "standard input ('-') given twice"},
+      {{"--dump"}, nullptr, "no gauge file or script given"},
+  };
+  for (const CommandLineCase& test : cases) {
+    Options options;
+    std::string problem;
+    const bool read = ParseOptions(test.args, &options, &problem);
+    std::string line;
+    for (const std::string& arg : test.args) line += arg + " ";
+    if (test.expected != nullptr) {
+      ASSERT_TRUE(read) << line << ": " << problem;
+      EXPECT_EQ(Describe(options), test.expected) << line;
+    } else {
+      EXPECT_FALSE(read) << line;
+      EXPECT_NE(problem.find(test.error), std::string::npos) << line << ": " << problem;
+    }
+  }
+}
+
+TEST(OptionsTest, Help) {
+  Options options;
+  std::string problem;
+  ASSERT_TRUE(ParseOptions({"--help"}, &options, &problem)) << problem;
+  EXPECT_TRUE(options.help);
+  EXPECT_NE(Usage().find("--click"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace runner

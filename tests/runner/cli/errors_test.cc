@@ -1,0 +1,166 @@
+// What vellomar-run says, and how it exits, when a script or the module is at
+// fault: every message names the place (file:line:column, or the module).
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "tests/runner/cli/runner_fixture.h"
+
+namespace vellomar::testing {
+namespace {
+
+struct ErrorCase {
+  std::string script;   // given on standard input
+  std::string message;  // after "vellomar-run: <stdin>:"
+};
+
+// A script that does not load runs nothing, not even the lines before the
+// fault. (The engine's tests cover every load error; these are the ones the
+// script-file reader adds: comments, entities, lines.)
+TEST(RunnerErrorsTest, LoadErrorsNameLineAndColumnAndRunNothing) {
+  const ErrorCase cases[] = {
+      {"1 2 foo", "1:5: error: unknown word 'foo'"},
+      {"1\n# comment\n\n  1 2 bad 3", "4:7: error: unknown word 'bad'"},
+      {"1 2 &amp;&amp; bad", "1:16: error: unknown word 'bad'"},
+      {"1 '", "1:3: error: text without a closing '"},
+      {"1 if{\n2\r\n3 } }", "3:5: error: } without an if{ or els{ to close"},
+      {"\xEF\xBB\xBF"
+       "1\r2 gt",
+       "2:3: error: unknown word 'gt': not a comparison in gauge "
+       "scripts; write > (a word starting with g is a goto, g and the "
+       "label's number)"},
+  };
+  for (const ErrorCase& c : cases) {
+    const CommandResult result = RunRunner({"-e", "1", "-"}, c.script);
+    EXPECT_EQ(result.status, 1) << c.script;
+    EXPECT_EQ(result.err, "vellomar-run: <stdin>:" + c.message + "\n") << c.script;
+    EXPECT_EQ(result.out, "") << c.script;
+  }
+}
+
+TEST(RunnerErrorsTest, LoadErrorsNameTheFile) {
+  const std::string path = WriteScript("load_error.rpn", "1\n2 3 +\n(Z:y)\n");
+  const CommandResult result = RunRunner({path});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "vellomar-run: " + path +
+                            ":3:1: error: unknown variable kind 'Z:' (known: A C E G K L M P R)\n");
+  EXPECT_EQ(result.out, "");
+}
+
+// What the simulator absorbs at run time is a warning, once per expression
+// and kind; every line, script and frame still runs, with the engine's
+// values. --strict makes any warning fail the run.
+TEST(RunnerErrorsTest, RunTimeEventsAreWarningsAndStrictFails) {
+  const std::string script =
+      "1 0 /\n+\n(>C:VELLOMAR:Fuel)\n(C:NOBODY:Key)\n(C:NOBODY:2:Key, feet)\n";
+  const CommandResult result = RunRunner({"--frames", "2", "-e", "7", "-"}, script);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "7\n0\n0\n0\n0\n7\n0\n0\n0\n0\n");
+  EXPECT_EQ(result.err,
+            "vellomar-run: <stdin>:1:5: warning: '/' divided by zero: the result is 0 [frame 1]\n"
+            "vellomar-run: <stdin>:2:1: warning: '+' popped an empty stack: it took 0 [frame 1]\n"
+            "vellomar-run: <stdin>:3:1: warning: '(>C:VELLOMAR:Fuel)' popped an empty stack: it "
+            "took 0 [frame 1]\n"
+            "vellomar-run: read but never set: C:NOBODY:Key\n"
+            "vellomar-run: read but never set: C:NOBODY:2:Key, feet\n");
+  const CommandResult strict = RunRunner({"--strict", "-e", "1 0 /"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.out, "0\n");
+  EXPECT_EQ(RunRunner({"--strict", "-e", "1 2 /"}).status, 0);
+}
+
+// A runaway loop is stopped with an error; the rest of the run goes on.
+TEST(RunnerErrorsTest, RunawayLoopsAreStoppedAndTheRunGoesOn) {
+  const CommandResult result = RunRunner({"-e", "1 :1 g1", "-e", "2", "-s", "%{loop}x%(1)%{next}"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "2\n\n");
+  EXPECT_EQ(result.err,
+            "vellomar-run: -e:1:6: error: runaway loop: g1 jumped back 100000 times in one run; "
+            "the run is stopped [frame 1]\n"
+            "vellomar-run: -s:1:8: warning: the text grew longer than 65536 bytes: it is cut "
+            "[frame 1]\n"
+            "vellomar-run: -s:1:13: error: runaway loop: %{next} went back 100000 times in one "
+            "expansion; the expansion is stopped [frame 1]\n");
+}
+
+TEST(RunnerErrorsTest, CallbackNamesAreLookedUpOnlyWhenUsed) {
+  const CommandResult result = RunRunner({"-e", "0 if{ (C:NOBODY:Key) } 7"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "7\n");
+}
+
+TEST(RunnerErrorsTest, ModuleThatDoesNotLoad) {
+  const std::string not_a_library = WriteScript("not_a_library.so", "1 2 +\n");
+  for (const std::string& path : {std::string("/nonexistent/libvellomar.so"), not_a_library}) {
+    const CommandResult result = RunRunner({"--module", path, "-e", "1"});
+    EXPECT_EQ(result.status, 1) << path;
+    // The system's own reason follows, in the system's own words.
+    EXPECT_EQ(result.err.rfind("vellomar-run: cannot load " + path, 0), 0u) << result.err;
+    EXPECT_EQ(result.err.find("%1"), std::string::npos) << result.err;  // Windows' inserts
+    EXPECT_EQ(result.out, "") << path;
+  }
+}
+
+TEST(RunnerErrorsTest, WithoutModuleOptionTheDefaultIsLoaded) {
+  std::istringstream in;
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(runner::RunCommand({"-e", "1"}, "/nonexistent/beside/libvellomar.so", in, out, err), 1);
+  EXPECT_EQ(err.str().rfind("vellomar-run: cannot load /nonexistent/beside/libvellomar.so", 0), 0u)
+      << err.str();
+}
+
+TEST(RunnerErrorsTest, ModuleThatLacksAnExport) {
+  const CommandResult result = RunRunner({"--module", VELLOMAR_MISSING_EXPORT_MODULE, "-e", "1"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, std::string("vellomar-run: ") + VELLOMAR_MISSING_EXPORT_MODULE +
+                            " does not export GetFirstArray\n");
+  EXPECT_EQ(result.out, "");
+}
+
+TEST(RunnerErrorsTest, ScriptFileThatCannotBeRead) {
+  const CommandResult result = RunRunner({"-e", "1", "/nonexistent/script.rpn"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "vellomar-run: /nonexistent/script.rpn: no such file\n");
+  EXPECT_EQ(result.out, "");
+}
+
+TEST(RunnerErrorsTest, BadCommandLines) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{}, "no gauge file or script given"},
+      {{"--dump"}, "no gauge file or script given"},
+      {{"--frames", "0", "-e", "1"}, "--frames needs a whole number from 1 up, not '0'"},
+      {{"--frames", "2x", "-e", "1"}, "--frames needs a whole number from 1 up, not '2x'"},
+      {{"--frames", "99999999999", "-e", "1"},
+       "--frames needs a whole number from 1 up, not '99999999999'"},
+      {{"-e"}, "-e needs a value"},
+      {{"-e", "1", "--module"}, "--module needs a value"},
+      {{"-s"}, "-s needs a value"},
+      {{"--bogus", "-e", "1"}, "unknown option '--bogus'"},
+      {{"-", "-"}, "standard input ('-') given twice"},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runner::RunCommand(c.args, ModulePath(), in, out, err), 2) << c.message;
+    const std::string first_line = err.str().substr(0, err.str().find('\n'));
+    EXPECT_EQ(first_line, std::string("vellomar-run: ") + c.message);
+    EXPECT_NE(err.str().find("usage: vellomar-run"), std::string::npos) << c.message;
+    EXPECT_EQ(out.str(), "") << c.message;
+  }
+}
+
+TEST(RunnerErrorsTest, HelpGoesToStandardOutput) {
+  const CommandResult result = RunRunner({"--help"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out.rfind("usage: vellomar-run", 0), 0u);
+  EXPECT_EQ(result.err, "");
+}
+
+}  // namespace
+}  // namespace vellomar::testing

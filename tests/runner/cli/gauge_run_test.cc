@@ -1,0 +1,188 @@
+// vellomar-run on gauge files, end to end against the built module: exit
+// statuses, what goes to which stream, --json, --strict, --dump after a
+// failure, scenarios and clicks from the command line, and the files and
+// outputs editors and disks produce.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "tests/runner/cli/runner_fixture.h"
+
+namespace vellomar::testing {
+namespace {
+
+constexpr char kGauge[] =
+    "<Gauge><Update>(L:n, number) 1 + (&gt;L:n, number)</Update>"
+    "<Element><Text><String>%((A:INDICATED ALTITUDE, feet))%!d! ft</String></Text></Element>"
+    "<Mouse><Area><Tooltip>Gear</Tooltip><Click Event='GEAR_TOGGLE'/></Area></Mouse></Gauge>";
+
+struct RunCase {
+  const char* name;
+  std::vector<std::string> args;  // "GAUGE" stands for the gauge file written by the test
+  int status;
+  const char* out;  // a part of standard output ("" for none expected)
+  const char* err;  // a part of standard error ("" for none expected)
+};
+
+TEST(GaugeRunTest, StatusesAndStreams) {
+  const std::string gauge = WriteScript("run_test_gauge.xml", kGauge);
+  const std::string failing =
+      WriteScript("run_test_failing.xml",
+                  "<Gauge><Update>1 nosuchword</Update><Element><Text><String>ok</String></Text>"
+                  "</Element><Update>'x' (&gt;C:VELLOMAR:Left, string)</Update></Gauge>");
+  const std::string scenario = WriteScript(
+      "run_test_scenario.toml",
+      "[set]\n\"A:INDICATED ALTITUDE, meters\" = 100\n[[at]]\nframe = 2\nclick = \"Gear\"\n");
+  const std::string bad_scenario = WriteScript("run_test_bad.toml", "[set\n");
+  const std::string dividing =
+      WriteScript("run_test_dividing.xml", "<Gauge><Update>1 0 /</Update></Gauge>");
+  const RunCase cases[] = {
+      {"trace",
+       {"GAUGE"},
+       0,
+       "gauge GAUGE\n  text Element #1 <Text>: \"0 ft\"\n  set L:n = 1\n",
+       ""},
+      {"unset variables listed with their unit",
+       {"GAUGE"},
+       0,
+       "unset A:INDICATED ALTITUDE, feet\n",
+       ""},
+      {"--set converts units",
+       {"--set", "A:INDICATED ALTITUDE, meters=100", "GAUGE"},
+       0,
+       "\"328 ft\"",
+       ""},
+      {"--sim and a click from it",
+       {"--frames", "2", "--sim", scenario, "GAUGE"},
+       0,
+       "click Area #1 'Gear' LeftSingle\n  text Element #1 <Text>: \"328 ft\"\n"
+       "  event K:GEAR_TOGGLE 0\n",
+       ""},
+      {"--click", {"--click", "#1@1", "GAUGE"}, 0, "event K:GEAR_TOGGLE 0", ""},
+      {"--json", {"--json", "--frames", "2", "GAUGE"}, 0, "{\"frame\":2,\"gauge\":\"", ""},
+      // The gauge's path is escaped in JSON (backslashes on Windows).
+      {"--json fields", {"--json", "GAUGE"}, 0, "\",\"strings\":[\"0 ft\"],\"events\":[],", ""},
+      {"--json summary",
+       {"--json", "GAUGE"},
+       0,
+       "{\"summary\":{\"gauges\":1,\"scripts\":2,\"ran\":2,\"failed\":0,",
+       ""},
+      {"--quiet", {"--quiet", "GAUGE"}, 0, "summary: 1 gauge, 2 scripts, 2 ran", ""},
+      {"--strict fails on warnings", {"--strict", dividing}, 1, "divided by zero", ""},
+      {"--strict lets unset variables pass", {"--strict", "GAUGE"}, 0, "unset A:", ""},
+      {"a failing script fails the run, the rest runs",
+       {failing},
+       1,
+       "text Element #1 <Text>: \"ok\"",
+       ""},
+      {"--dump after a failure", {"--dump", failing}, 1, "user variable 15 'Left' = 'x'", ""},
+      {"unknown click", {"--click", "Nothing@1", "GAUGE"}, 2, "", "no mouse area"},
+      {"click after the last frame",
+       {"--click", "#1@3", "--frames", "2", "GAUGE"},
+       2,
+       "",
+       "frame 3 is after the last frame (--frames 2)"},
+      {"bad --set", {"--set", "A:X, feet=abc", "GAUGE"}, 2, "", "neither a number"},
+      {"--set without a unit", {"--set", "A:X feet=3", "GAUGE"}, 2, "", "give the unit"},
+      {"bad scenario", {"--sim", bad_scenario, "GAUGE"}, 1, "", "run_test_bad.toml:1:"},
+      {"missing gauge file", {"no-such-gauge.xml"}, 1, "no-such-gauge.xml: no such file", ""},
+      {"an unreadable gauge file counts in the summary",
+       {"--json", "no-such-gauge.xml", "GAUGE"},
+       1,
+       "\"warnings\":0,\"unreadable\":1,",
+       "no-such-gauge.xml: no such file"},
+      {"gauges and scripts do not mix", {"GAUGE", "-e", "1"}, 2, "", "either gauge files"},
+      {"bad option", {"--frames", "0", "GAUGE"}, 2, "", "--frames"},
+  };
+  for (const RunCase& test : cases) {
+    std::vector<std::string> args = test.args;
+    for (std::string& arg : args) {
+      if (arg == "GAUGE") arg = gauge;
+    }
+    const CommandResult result = RunRunner(args);
+    std::string out = result.out;
+    for (size_t at = out.find(gauge); at != std::string::npos; at = out.find(gauge, at)) {
+      out.replace(at, gauge.size(), "GAUGE");
+    }
+    EXPECT_EQ(result.status, test.status) << test.name << "\n" << result.out << result.err;
+    EXPECT_NE(out.find(test.out), std::string::npos) << test.name << ":\n" << out;
+    EXPECT_NE(result.err.find(test.err), std::string::npos) << test.name << ":\n" << result.err;
+  }
+}
+
+TEST(GaugeRunTest, DirectoryGivenAsGaugeIsRefused) {
+  const std::string directory = ::testing::TempDir() + "gauge_dir.xml";
+  std::filesystem::create_directories(directory);
+  const CommandResult result = RunRunner({directory});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("is a directory"), std::string::npos) << result.out;
+}
+
+// Written through the wide-character API on Windows, as an editor would.
+std::string WriteUtf8Named(const std::string& name, const std::string& text) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(std::filesystem::u8path(path), std::ios::binary) << text;
+  return path;
+}
+
+TEST(GaugeRunTest, NonAsciiFileNames) {
+  const std::string gauge = WriteUtf8Named("jauge-\xC3\xA9t\xC3\xA9-\xE8\x88\xAA.xml", kGauge);
+  const std::string scenario =
+      WriteUtf8Named("sc\xC3\xA9nario.toml", "[set]\n\"A:INDICATED ALTITUDE, feet\" = 12\n");
+  const CommandResult result = RunRunner({"--quiet", "--sim", scenario, gauge});
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_NE(result.out.find("summary: 1 gauge, 2 scripts, 2 ran"), std::string::npos) << result.out;
+}
+
+// An output stream that refuses every byte, as a full disk does.
+class FullDisk : public std::streambuf {
+ protected:
+  int overflow(int) override { return traits_type::eof(); }
+  std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST(GaugeRunTest, FullDiskFailsTheRun) {
+  const std::string gauge = WriteScript("run_test_full.xml", kGauge);
+  FullDisk disk;
+  std::ostream out(&disk);
+  std::istringstream in;
+  std::ostringstream err;
+  const int status = runner::RunCommand({"--module", ModulePath(), gauge}, "", in, out, err);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(err.str().find("cannot write the output"), std::string::npos) << err.str();
+}
+
+// Our own corpus of gauges of both schemas, written the ways real ones are:
+// each runs three frames with no scenario, every script loading and running,
+// with at most warnings.
+TEST(GaugeRunTest, CorpusGaugesRunWithoutAScenario) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(VELLOMAR_GAUGE_CORPUS)) {
+    if (entry.path().extension() == ".xml") files.push_back(entry.path().u8string());
+  }
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 8u);
+  int scripts = 0;
+  for (const std::string& file : files) {
+    const CommandResult result = RunRunner({"--json", "--frames", "3", file});
+    EXPECT_EQ(result.status, 0) << file << "\n" << result.err;
+    EXPECT_EQ(result.err.find(": error:"), std::string::npos) << file << "\n" << result.err;
+    const size_t last = result.out.rfind("{\"summary\"");
+    ASSERT_NE(last, std::string::npos) << file << "\n" << result.out;
+    const nlohmann::json summary = nlohmann::json::parse(result.out.substr(last))["summary"];
+    EXPECT_GT(summary["scripts"].get<int>(), 0) << file;
+    EXPECT_EQ(summary["ran"], summary["scripts"]) << file << "\n" << result.err;
+    EXPECT_EQ(summary["failed"], 0) << file;
+    scripts += summary["scripts"].get<int>();
+  }
+  EXPECT_GE(scripts, 500);
+}
+
+}  // namespace
+}  // namespace vellomar::testing

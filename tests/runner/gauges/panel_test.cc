@@ -1,0 +1,193 @@
+// Frames of gauge files: the order sites run in, visibility, limits, clicks,
+// and failures that stay local; checked through the trace a run prints.
+#include "runner/gauges/panel.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "runner/cli/trace.h"
+
+namespace runner {
+namespace {
+
+struct FrameCase {
+  const char* name;
+  std::vector<const char*> gauges;  // each a file's text, named g1.xml, g2.xml, ...
+  int frames;
+  std::vector<ClickRequest> clicks;
+  const char* expected;  // the trace, frames and summary
+};
+
+const FrameCase kFrameCases[] = {
+    {"update before elements, depth first, document order",
+     {"<Gauge><Element><Text><String>%((L:n))%!d!</String></Text>"
+      "<Element><Text><String>inner</String></Text></Element></Element>"
+      "<Update>(L:n) 1 + (&gt;L:n)</Update>"
+      "<Element><Rotate><Value>2</Value></Rotate></Element></Gauge>"},
+     2,
+     {},
+     "frame 1\ngauge g1.xml\n  text Element #1 <Text>: \"1\"\n  text Element #2 <Text>: \"inner\"\n"
+     "  value Element #3 <Rotate>: 2\n  set L:n = 1\n"
+     "frame 2\ngauge g1.xml\n  text Element #1 <Text>: \"2\"\n  text Element #2 <Text>: \"inner\"\n"
+     "  value Element #3 <Rotate>: 2\n  set L:n = 2\n"
+     "summary: 1 gauge, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
+    {"hidden element skips its children; limits clamp",
+     {"<Gauge><Element><Visible>0</Visible><Text><String>no</String></Text>"
+      "<Element><Text><String>child</String></Text></Element></Element>"
+      "<Element><Visible>1</Visible><Shift><Value Minimum='-1' Maximum='5'>9</Value>"
+      "</Shift><Rotate><Value Minimum='3'>1</Value></Rotate></Element></Gauge>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\n  value Element #3 <Shift>: 5\n  value Element #3 <Rotate>: 3\n"
+     "summary: 1 gauge, 4 scripts, 4 ran, 0 failed, 0 warnings\n"},
+    {"a panel shares L: variables; events belong to the gauge that fired them",
+     {"<Gauge><Update>5 (&gt;L:shared) 1 (&gt;K:GEAR_UP)</Update></Gauge>",
+      "<Gauge><Element><Text><String>%((L:shared))%!d!</String></Text></Element></Gauge>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\n  event K:GEAR_UP 1\n  set L:shared = 5\ngauge g2.xml\n"
+     "  text Element #1 <Text>: \"5\"\n"
+     "summary: 2 gauges, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
+    {"each gauge shows the value it left in a shared L: variable",
+     {"<Gauge><Update>1 (&gt;L:n)</Update></Gauge>", "<Gauge><Update>2 (&gt;L:n)</Update></Gauge>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\n  set L:n = 1\ngauge g2.xml\n  set L:n = 2\n"
+     "summary: 2 gauges, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
+    {"clicks by tooltip and by number, with their event and key events",
+     {"<Gauge><Mouse><Area><Tooltip>Next</Tooltip>"
+      "<Click Kind='LeftSingle+RightSingle'>7 (&gt;K:NEXT) 3 (&gt;L:seen)</Click></Area>"
+      "<Area><Click Event='GEAR_TOGGLE'/></Area></Mouse></Gauge>"},
+     2,
+     {{"Next", 1, ""}, {"#2", 2, ""}, {"next", 2, "RightSingle"}},
+     "frame 1\ngauge g1.xml\n  click Area #1 'Next' LeftSingle\n  event K:NEXT 7\n"
+     "  set L:seen = 3\n"
+     "frame 2\ngauge g1.xml\n  click Area #2 LeftSingle\n  click Area #1 'Next' RightSingle\n"
+     "  event K:GEAR_TOGGLE 0\n  event K:NEXT 7\n"
+     "summary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"},
+    {"a click kind that does not match runs nothing",
+     {"<SimBase.Document><SimGauge.Gauge><MouseArea><MouseClick><ClickType>RightSingle"
+      "</ClickType><KeyEvent>X</KeyEvent></MouseClick><MouseClick><ClickType>LeftAll"
+      "</ClickType><KeyEvent>Y</KeyEvent></MouseClick></MouseArea></SimGauge.Gauge>"
+      "</SimBase.Document>"},
+     1,
+     {{"#1", 1, "LeftDrag"}},
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftDrag\n  event K:Y 0\n"
+     "summary: 1 gauge, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
+    {"texts of the chosen case only, FS9 and FSX",
+     {"<Gauge><Element><Select><Value>(L:n) 1 +</Value><Case Value='1'><Text><String>one"
+      "</String></Text></Case><Case Value='2'><String>two</String></Case></Select>"
+      "</Element></Gauge>",
+      "<SimBase.Document><SimGauge.Gauge><Element><Select><Expression><Script>1</Script>"
+      "</Expression><Case><ExpressionResult>0</ExpressionResult><GaugeText><GaugeString>no"
+      "</GaugeString></GaugeText></Case><Case><Minimum>0.5</Minimum><Maximum>1.5</Maximum>"
+      "<GaugeText><GaugeString>yes</GaugeString><FontColorScript>'red'</FontColorScript>"
+      "</GaugeText></Case></Select></Element></SimGauge.Gauge></SimBase.Document>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\n  text Element #1 <Case 1> <Text>: \"one\"\n"
+     "  value Element #1 <Select>: 1\ngauge g2.xml\n"
+     "  text Element #1 <Case 0.5..1.5> <GaugeText>: \"yes\"\n  value Element #1 <Select>: 1\n"
+     "summary: 2 gauges, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
+    {"unset reads are listed as scripts write them",
+     {"<Gauge><Update>(C:fs9gps:2:MapRange, nmiles) (A:GENERAL ENG RPM:2, rpm) +</Update>"
+      "</Gauge>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\nsummary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"
+     "unset C:fs9gps:2:MapRange, nmiles\nunset A:GENERAL ENG RPM:2, rpm\n"},
+    {"a hidden mouse area ignores clicks, and so do the areas in it",
+     {"<SimBase.Document><SimGauge.Gauge><MouseArea id='On'><Visibility>(L:on)</Visibility>"
+      "<MouseClick><KeyEvent>X</KeyEvent></MouseClick><MouseArea id='In'><MouseClick>"
+      "<KeyEvent>Y</KeyEvent></MouseClick></MouseArea></MouseArea>"
+      "<Update>1 (&gt;L:on)</Update></SimGauge.Gauge></SimBase.Document>"},
+     2,
+     {{"On", 1, ""}, {"In", 1, ""}, {"On", 2, ""}, {"In", 2, ""}},
+     "frame 1\ngauge g1.xml\n"
+     "  click MouseArea 'On' LeftSingle: the area is hidden (its visibility, or that of an area "
+     "it is in, gave 0), nothing done\n"
+     "  click MouseArea 'In' LeftSingle: the area is hidden (its visibility, or that of an area "
+     "it is in, gave 0), nothing done\n  set L:on = 1\n"
+     "frame 2\ngauge g1.xml\n  click MouseArea 'On' LeftSingle\n"
+     "  click MouseArea 'In' LeftSingle\n  event K:X 0\n  event K:Y 0\n"
+     "summary: 1 gauge, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
+};
+
+std::string RunPanel(const FrameCase& test, std::string* messages) {
+  std::ostringstream out;
+  std::ostringstream err;
+  SimState sim;
+  Diagnostics diagnostics(&err);
+  Engine engine(nullptr, &sim, &diagnostics);
+  Panel panel(&engine, &sim, &diagnostics);
+  for (size_t i = 0; i < test.gauges.size(); ++i) {
+    GaugeModel model;
+    std::string problem;
+    const std::string file = "g" + std::to_string(i + 1) + ".xml";
+    if (!ParseGaugeFile(file, test.gauges[i], &model, &problem)) return problem;
+    panel.AddGauge(model);
+  }
+  for (const ClickRequest& click : test.clicks) {
+    std::string problem;
+    if (!panel.AddClick(click, &problem)) return problem;
+  }
+  Trace trace(Trace::Mode::kTrace, &out);
+  std::vector<GaugeFrame> frames;
+  for (int frame = 1; frame <= test.frames; ++frame) {
+    trace.BeginFrame(frame);
+    panel.RunFrame(frame, &frames);
+    trace.Gauges(frame, frames);
+  }
+  trace.Summary({panel.gauges(), panel.scripts(), panel.scripts() - panel.failed(), panel.failed(),
+                 diagnostics.warnings(), 0, sim.unset_reads()});
+  *messages = err.str();
+  return out.str();
+}
+
+TEST(PanelTest, RunsFrames) {
+  for (const FrameCase& test : kFrameCases) {
+    std::string messages;
+    EXPECT_EQ(RunPanel(test, &messages), test.expected) << test.name;
+    EXPECT_EQ(messages, "") << test.name;
+  }
+}
+
+TEST(PanelTest, FailuresStayLocal) {
+  // An unknown word fails to load; the rest of the gauge runs on.
+  const FrameCase test{"load error",
+                       {"<Gauge><Update>bad</Update><Element><Visible>bad</Visible>"
+                        "<Text><String>hidden</String></Text></Element>"
+                        "<Element><Text><String>%(1)%!d!</String></Text></Element></Gauge>"},
+                       2,
+                       {},
+                       ""};
+  std::string messages;
+  EXPECT_EQ(RunPanel(test, &messages),
+            "frame 1\ngauge g1.xml\n  text Element #2 <Text>: \"1\"\n"
+            "frame 2\ngauge g1.xml\n  text Element #2 <Text>: \"1\"\n"
+            "summary: 1 gauge, 3 scripts, 1 ran, 2 failed, 0 warnings\n");
+  EXPECT_NE(messages.find("g1.xml:1:16: error: "), std::string::npos) << messages;
+  EXPECT_NE(messages.find("Element #1 <Visible>"), std::string::npos) << messages;
+}
+
+TEST(PanelTest, RefusesUnknownClicks) {
+  SimState sim;
+  std::ostringstream err;
+  Diagnostics diagnostics(&err);
+  Engine engine(nullptr, &sim, &diagnostics);
+  Panel panel(&engine, &sim, &diagnostics);
+  GaugeModel model;
+  std::string problem;
+  ASSERT_TRUE(ParseGaugeFile("g.xml", "<Gauge><Mouse><Area/></Mouse></Gauge>", &model, &problem));
+  panel.AddGauge(model);
+  for (const char* where : {"#0", "#2", "Nothing", "#x"}) {
+    EXPECT_FALSE(panel.AddClick({where, 1, ""}, &problem)) << where;
+    EXPECT_NE(problem.find("#1 to #1"), std::string::npos) << problem;
+  }
+}
+
+}  // namespace
+}  // namespace runner
