@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "runner/aircraft/sim_state.h"
+#include "runner/base/diagnostics.h"
 #include "runner/base/units.h"
 
 namespace runner {
@@ -86,9 +87,9 @@ struct Scenario {
 };
 
 // Reads a scenario file's text; `file` names it in messages. On an error
-// returns false with "FILE:LINE:COL: reason" (or "FILE: reason").
+// returns false with the reason (kUnreadable, at its place) in `*problem`.
 bool ParseScenario(const std::string& file, std::string_view contents, Scenario* scenario,
-                   std::string* problem);
+                   Diagnostic* problem);
 
 // "A:NAME, unit" into a variable name; false with the reason.
 bool ParseVariableName(std::string_view written, VariableName* variable, std::string* problem);

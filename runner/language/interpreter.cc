@@ -839,28 +839,14 @@ void WarnOnce(SiteInfo* info, RunEvent event, int line, int column, const std::s
   const uint32_t bit = 1u << static_cast<unsigned>(event);
   if ((info->warned & bit) != 0) return;
   info->warned |= bit;
-  Diagnostic diagnostic;
-  diagnostic.severity = Severity::kWarning;
-  diagnostic.place.file = info->file;
-  diagnostic.place.line = line;
-  diagnostic.place.column = column;
-  diagnostic.site = info->site;
-  diagnostic.frame = context.frame;
-  diagnostic.message = message;
-  context.diagnostics->Report(diagnostic);
+  context.diagnostics->Report(MakeDiagnostic(Severity::kWarning, Place{info->file, line, column},
+                                             message, info->site, context.frame));
 }
 
 void RunError(const SiteInfo& info, int line, int column, const std::string& message,
               const RunContext& context) {
-  Diagnostic diagnostic;
-  diagnostic.severity = Severity::kError;
-  diagnostic.place.file = info.file;
-  diagnostic.place.line = line;
-  diagnostic.place.column = column;
-  diagnostic.site = info.site;
-  diagnostic.frame = context.frame;
-  diagnostic.message = message;
-  context.diagnostics->Report(diagnostic);
+  context.diagnostics->Report(MakeDiagnostic(Severity::kError, Place{info.file, line, column},
+                                             message, info.site, context.frame));
 }
 
 }  // namespace runner

@@ -101,8 +101,9 @@ const ScenarioCase kScenarioCases[] = {
 TEST(ScenarioTest, Reads) {
   for (const ScenarioCase& test : kScenarioCases) {
     Scenario scenario;
-    std::string problem;
-    const bool read = ParseScenario("s.toml", test.toml, &scenario, &problem);
+    Diagnostic diagnostic;
+    const bool read = ParseScenario("s.toml", test.toml, &scenario, &diagnostic);
+    const std::string problem = read ? "" : FormatDiagnostic(diagnostic);
     if (test.expected != nullptr) {
       ASSERT_TRUE(read) << test.name << ": " << problem;
       EXPECT_EQ(Describe(scenario), test.expected) << test.name;
