@@ -1,6 +1,5 @@
 #include "runner/cli/gauge_run.h"
 
-#include <sstream>
 #include <vector>
 
 #include "runner/base/diagnostics.h"
@@ -60,11 +59,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     bench.BeginFrame(frame);
     panel.RunFrame(frame, &frames);
     trace.Gauges(frame, frames);
-    if (mode == Trace::Mode::kTrace) {
-      std::ostringstream dump;
-      DumpStorage(bench.session(), dump);
-      trace.Storage(dump.str());
-    }
+    if (mode == Trace::Mode::kTrace) trace.Storage(ReadStorage(bench.session()));
   }
   // The storage is printed even after a failure: it shows what the gauges
   // left behind.
