@@ -8,12 +8,6 @@ std::string FormatPlace(const Place& place) {
   return place.file + ":" + std::to_string(place.line) + ":" + std::to_string(place.column);
 }
 
-Place Advance(const Place& start, std::string_view text, size_t offset) {
-  PlaceCounter counter(text, 0, start.line, start.column);
-  counter.MoveTo(offset);
-  return Place{start.file, counter.line(), counter.column()};
-}
-
 void PlaceCounter::MoveTo(size_t offset) {
   const size_t end = std::min(offset, text_.size());
   while (position_ < end) {

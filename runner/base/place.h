@@ -19,13 +19,9 @@ struct Place {
 // "file:line:col".
 std::string FormatPlace(const Place& place);
 
-// The place of text[offset], given that text[0] stands at `start`. LF, CRLF
-// and CR each end a line.
-Place Advance(const Place& start, std::string_view text, size_t offset);
-
-// Lines and columns through one text, moved forward only, so that placing
-// every token of a script takes one pass over it. The text is not owned and
-// must outlive the counter.
+// Lines and columns through one text (LF, CRLF and CR each end a line), moved
+// forward only, so that placing every token of a script takes one pass over
+// it. The text is not owned and must outlive the counter.
 class PlaceCounter {
  public:
   // text[start] stands at `line`:`column`.

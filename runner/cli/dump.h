@@ -23,12 +23,6 @@ struct StorageEntry {
   int32_t number = 0;  // an element's index, or the user variable's id
   std::string value;   // "string, size 4"; "'KSEA'" or "12.5"; the variable's text
   uint32_t token = 0;  // kArray: printed by --dump; an address on 32-bit builds, so not compared
-
-  // What the entry is about: entries of two reads with equal keys are the
-  // same array, element or variable.
-  bool SameKey(const StorageEntry& other) const {
-    return kind == other.kind && name == other.name && number == other.number;
-  }
 };
 
 // Each array, then one entry per element that is not empty or zero, then
