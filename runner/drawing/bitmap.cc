@@ -10,6 +10,7 @@
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
+#define STBI_ONLY_PNG
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
@@ -140,6 +141,37 @@ bool DecodeBmp(std::string_view bytes, Bitmap* bitmap, std::string* problem) {
       }
     }
   }
+  return true;
+}
+
+bool DecodePng(std::string_view bytes, Bitmap* bitmap, std::string* problem) {
+  *bitmap = Bitmap();
+  if (bytes.size() < 8 || bytes.substr(0, 8) != "\x89PNG\r\n\x1a\n" ||
+      bytes.size() > kMaxFileBytes) {
+    *problem = "not a PNG file";
+    return false;
+  }
+  const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+  const int length = static_cast<int>(bytes.size());
+  int width = 0;
+  int height = 0;
+  int channels = 0;
+  if (!stbi_info_from_memory(data, length, &width, &height, &channels) ||
+      int64_t{width} * height > kMaxBitmapPixels) {
+    *problem = "damaged or too large PNG";
+    return false;
+  }
+  stbi_uc* pixels = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
+  if (pixels == nullptr) {
+    *problem = std::string("damaged PNG: ") + stbi_failure_reason();
+    return false;
+  }
+  bitmap->width = width;
+  bitmap->height = height;
+  bitmap->rgba.assign(pixels,
+                      pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  stbi_image_free(pixels);
+  bitmap->has_alpha = true;
   return true;
 }
 

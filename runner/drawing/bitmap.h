@@ -30,6 +30,10 @@ constexpr int kMaxBitmapSide = 32768;
 // "damaged BMP: ...", "claims 100000 x 100000 pixels, ...") in `*problem`.
 bool DecodeBmp(std::string_view bytes, Bitmap* bitmap, std::string* problem);
 
+// Decodes a PNG file's bytes (the pictures this stage writes, to compare
+// them with others), with the same limits as a bitmap.
+bool DecodePng(std::string_view bytes, Bitmap* bitmap, std::string* problem);
+
 // Reads and decodes the BMP file at `path`.
 bool LoadBmp(const std::string& path, Bitmap* bitmap, std::string* problem);
 

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "runner/aircraft/scenario.h"
+#include "runner/base/files.h"
 #include "runner/drawing/bitmap.h"
 #include "runner/drawing/pictures.h"
 #include "runner/drawing/renderer.h"
@@ -633,6 +635,50 @@ TEST_F(DrawingTest, FindsBitmapsAsTheSimulatorDoes) {
               expected)
         << name;
   }
+}
+
+// The example's picture, drawn again from its gauge and scenario: equal to
+// the one in the repository but for small differences of antialiasing.
+TEST(GoldenPictureTest, AirspeedExample) {
+  const fs::path folder = fs::u8path(VELLOMAR_EXAMPLES) / "airspeed";
+  std::string problem;
+  std::string contents;
+  Scenario scenario;
+  ASSERT_TRUE(ReadRegularFile((folder / "scenario.toml").u8string(), &contents, &problem))
+      << problem;
+  ASSERT_TRUE(ParseScenario("scenario.toml", contents, &scenario, &problem)) << problem;
+  GaugeModel model;
+  ASSERT_TRUE(LoadGaugeFile((folder / "airspeed.xml").u8string(), &model, &problem)) << problem;
+  std::ostringstream err;
+  Diagnostics diagnostics(&err);
+  SimState sim;
+  Engine engine(nullptr, &sim, &diagnostics);
+  Panel panel(&engine, &sim, &diagnostics);
+  panel.set_keep_elements(true);
+  panel.AddGauge(model);
+  ScenarioPlayer player(&scenario, &sim);
+  player.Start();
+  std::vector<GaugeFrame> frames;
+  for (int frame = 1; frame <= 20; ++frame) {
+    player.BeforeFrame(frame);
+    panel.RunFrame(frame, &frames);
+  }
+  GaugeRenderer renderer(panel.model(0), &diagnostics);
+  Picture drawn;
+  renderer.Draw(frames[0], 1, &drawn);
+  EXPECT_EQ(err.str(), "");
+
+  ASSERT_TRUE(ReadRegularFile((folder / "airspeed-20.png").u8string(), &contents, &problem))
+      << problem;
+  Bitmap golden;
+  ASSERT_TRUE(DecodePng(contents, &golden, &problem)) << problem;
+  ASSERT_EQ(golden.width, drawn.width);
+  ASSERT_EQ(golden.height, drawn.height);
+  size_t different = 0;
+  for (size_t i = 0; i < drawn.rgba.size(); ++i) {
+    if (std::abs(int{drawn.rgba[i]} - int{golden.rgba[i]}) > 16) ++different;
+  }
+  EXPECT_LE(different, drawn.rgba.size() / 500) << "bytes differing by more than 16";
 }
 
 TEST(PictureRunTest, ReadsFrameLists) {
