@@ -35,8 +35,8 @@ else()
   target_include_directories(vellomar_xml SYSTEM PUBLIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src)
 endif()
 
-# cairo, for the runner's pictures: natively the installed library, found with
-# pkg-config; the Windows builds define vellomar_cairo in cairo_windows.cmake
+# cairo, for the runner's pictures: natively the installed library with
+# fontconfig (through which fonts are found), found with pkg-config; the Windows builds define vellomar_cairo in cairo_windows.cmake
 # from cairo and pixman compiled for the target. Where there is none (the
 # 32-bit Linux build, the fuzzer) the runner is built without pictures.
 if(WIN32)
@@ -44,7 +44,7 @@ if(WIN32)
 elseif(NOT CMAKE_CROSSCOMPILING AND NOT VELLOMAR_FUZZ)
   find_package(PkgConfig QUIET)
   if(PKG_CONFIG_FOUND)
-    pkg_check_modules(VELLOMAR_CAIRO QUIET IMPORTED_TARGET cairo)
+    pkg_check_modules(VELLOMAR_CAIRO QUIET IMPORTED_TARGET cairo fontconfig)
   endif()
   if(VELLOMAR_CAIRO_FOUND)
     add_library(vellomar_cairo INTERFACE)
