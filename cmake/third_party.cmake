@@ -34,3 +34,12 @@ else()
   add_library(vellomar_xml STATIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src/pugixml.cpp)
   target_include_directories(vellomar_xml SYSTEM PUBLIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src)
 endif()
+
+# cairo (with fontconfig, through which the drawing library finds fonts): the
+# installed libraries, found by pkg-config, on a native build.
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(VELLOMAR_CAIRO REQUIRED IMPORTED_TARGET cairo fontconfig)
+  add_library(vellomar_cairo INTERFACE)
+  target_link_libraries(vellomar_cairo INTERFACE PkgConfig::VELLOMAR_CAIRO)
+endif()
