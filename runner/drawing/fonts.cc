@@ -224,6 +224,13 @@ cairo_font_face_t* FontLibrary::Face(std::string_view name, bool bold, bool ital
   return face;
 }
 
+void ReleaseFontCaches() {
+  cairo_debug_reset_static_data();
+#ifndef _WIN32
+  FcFini();
+#endif
+}
+
 std::vector<FontLibrary::Resolution> FontLibrary::resolutions() const {
   std::vector<Resolution> result;
   for (const auto& [key, resolution] : resolved_) result.push_back(resolution);

@@ -78,6 +78,11 @@ class FontLibrary {
   std::vector<std::wstring> added_files_;            // Windows only: to remove again
 };
 
+// Frees what cairo and fontconfig keep for the whole process (font caches,
+// the font configuration), so that a leak checker sees only real leaks. Call
+// it at most once, at exit, after every cairo object and FontLibrary is gone.
+void ReleaseFontCaches();
+
 }  // namespace runner
 
 #endif  // VELLOMAR_RUNNER_DRAWING_FONTS_H_

@@ -1,9 +1,13 @@
 #include "tests/runner/drawing/canvas.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <pugixml.hpp>
+
+#include "runner/drawing/fonts.h"
 
 namespace runner {
 namespace testing_canvas {
@@ -27,6 +31,14 @@ XmlNode Convert(const pugi::xml_node& node) {
 }
 
 int Distance(uint8_t a, uint8_t b) { return a > b ? a - b : b - a; }
+
+// Frees the process-wide font caches once every test is done, so that the
+// leak checker reports only what the code under test leaks.
+class FontCaches : public ::testing::Environment {
+ public:
+  void TearDown() override { ReleaseFontCaches(); }
+};
+const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
 
 }  // namespace
 
