@@ -68,6 +68,7 @@ std::vector<std::string_view> Characters(std::string_view text) {
 struct Line {
   std::string text;
   HorizontalAlign align;
+  std::vector<TextBox::TabStop> tabs;
 };
 
 // Splits the text into lines (a multiline box breaks at CR, LF and CRLF; any
@@ -76,6 +77,7 @@ struct Line {
 std::vector<Line> Lines(std::string_view text, const TextBox& box, double* line_spacing) {
   std::vector<Line> lines;
   HorizontalAlign align = box.horizontal;
+  std::vector<TextBox::TabStop> tabs = box.tabs;
   std::string current;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
@@ -85,7 +87,7 @@ std::vector<Line> Lines(std::string_view text, const TextBox& box, double* line_
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         continue;
       }
-      lines.push_back(Line{std::move(current), align});
+      lines.push_back(Line{std::move(current), align, tabs});
       current.clear();
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       continue;
@@ -102,6 +104,9 @@ std::vector<Line> Lines(std::string_view text, const TextBox& box, double* line_
         } else if (code.substr(0, 4) == "lsp=") {
           double spacing = 0;
           if (ParseNumber(code.substr(4), &spacing) && spacing > 0) *line_spacing = spacing;
+        } else if (code.substr(0, 5) == "tabs=") {
+          std::vector<TextBox::TabStop> stops;
+          if (ParseTabStops(code.substr(5), &stops)) tabs = std::move(stops);
         }
         i = end;
         continue;
@@ -109,7 +114,7 @@ std::vector<Line> Lines(std::string_view text, const TextBox& box, double* line_
     }
     current.push_back(c);
   }
-  lines.push_back(Line{std::move(current), align});
+  lines.push_back(Line{std::move(current), align, tabs});
   if (box.length > 0) {
     for (Line& line : lines) {
       const std::vector<std::string_view> characters = Characters(line.text);
@@ -126,6 +131,30 @@ double Advance(cairo_t* cr, const std::string& text) {
   cairo_text_extents_t extents;
   cairo_text_extents(cr, text.c_str(), &extents);
   return extents.x_advance;
+}
+
+// Draws a line with tab characters from the box's left edge `left`: the
+// text after the n-th tab stands at the n-th stop (or, past the last stop,
+// right after the text before it).
+void DrawTabbedLine(cairo_t* cr, const Line& line, double left, double baseline) {
+  double x = left;
+  size_t start = 0;
+  for (size_t tab = 0;; ++tab) {
+    const size_t end = line.text.find('\t', start);
+    const std::string segment = line.text.substr(start, end - start);
+    const double width = Advance(cr, segment);
+    if (tab > 0 && tab - 1 < line.tabs.size()) {
+      const TextBox::TabStop& stop = line.tabs[tab - 1];
+      x = left + stop.position;
+      if (stop.align == HorizontalAlign::kCenter) x -= width / 2;
+      if (stop.align == HorizontalAlign::kRight) x -= width;
+    }
+    cairo_move_to(cr, x, baseline);
+    cairo_show_text(cr, segment.c_str());
+    x += width;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
 }
 
 // A number script result, when there is one and it reads as a finite number.
@@ -170,6 +199,29 @@ VerticalAlign ReadVertical(PropertyReader* reader, std::string_view name, Vertic
 
 }  // namespace
 
+bool ParseTabStops(std::string_view text, std::vector<TextBox::TabStop>* stops) {
+  std::vector<TextBox::TabStop> result;
+  while (!text.empty()) {
+    const size_t comma = text.find(',');
+    std::string_view item = TrimBlanks(text.substr(0, comma));
+    TextBox::TabStop stop;
+    if (!item.empty()) {
+      const char side = item.back();
+      if (side == 'L' || side == 'l' || side == 'C' || side == 'c' || side == 'R' || side == 'r') {
+        if (side == 'C' || side == 'c') stop.align = HorizontalAlign::kCenter;
+        if (side == 'R' || side == 'r') stop.align = HorizontalAlign::kRight;
+        item.remove_suffix(1);
+      }
+    }
+    if (!ParseNumber(item, &stop.position)) return false;
+    result.push_back(stop);
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  *stops = std::move(result);
+  return true;
+}
+
 bool IsTextTag(std::string_view tag) {
   return tag == "Text" || tag == "FormattedText" || tag == "GaugeText";
 }
@@ -197,6 +249,10 @@ bool ReadTextBox(const XmlNode& node, TextBox* box, std::vector<std::string>* pr
   double weight = 0;
   if (reader.ReadNumber("FontWeight", &weight)) box->bold = weight >= 600;
   reader.ReadBool("Multiline", &box->multiline);
+  std::string tabs;
+  if (reader.ReadText("Tabs", &tabs) && !ParseTabStops(tabs, &box->tabs)) {
+    reader.Problem("Tabs '" + tabs + "' are not tab stops such as 50R,60C,244L");
+  }
   if (node.tag == "FormattedText") box->multiline = true;
   if (node.tag == "GaugeText") {
     box->transparent = false;
@@ -341,6 +397,10 @@ void DrawTextBox(cairo_t* cr, const TextBox& box, std::string_view text,
     double x = box.left;
     if (line.align == HorizontalAlign::kCenter) x += (width - line_width) / 2;
     if (line.align == HorizontalAlign::kRight) x += width - line_width;
+    if (!cells && line.text.find('\t') != std::string::npos) {
+      DrawTabbedLine(cr, line, box.left, baseline);
+      continue;
+    }
     if (!cells) {
       cairo_move_to(cr, x, baseline);
       cairo_show_text(cr, line.text.c_str());

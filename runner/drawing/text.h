@@ -17,9 +17,11 @@
 //    a cell of width/Length, the glyph centred in it;
 //  * lines are aligned horizontally and vertically in the box (defaults Left
 //    and Top) and clipped to it;
-//  * FormattedText and Multiline texts break at line ends; escape codes
-//    \{...} are read for alignment (\{ladj=L|C|R}) and line spacing
-//    (\{lsp=N}) and otherwise left out.
+//  * FormattedText and Multiline texts break at line ends; a tab character
+//    moves to the next of the Tabs stops, where the text after it is put
+//    left of, centred on or right of the stop; escape codes \{...} are read
+//    for alignment (\{ladj=L|C|R}), line spacing (\{lsp=N}) and tab stops
+//    (\{tabs=...}) and otherwise left out.
 // docs/drawing-text.md gives the reasons for each rule.
 #ifndef VELLOMAR_RUNNER_DRAWING_TEXT_H_
 #define VELLOMAR_RUNNER_DRAWING_TEXT_H_
@@ -61,7 +63,12 @@ struct TextBox {
   HorizontalAlign horizontal = HorizontalAlign::kLeft;
   VerticalAlign vertical = VerticalAlign::kTop;
   double line_spacing = 0;  // distance between baselines; 0: the font's line height
-  bool multiline = false;   // breaks at line ends, reads escape codes
+  bool multiline = false;   // breaks at line ends
+  struct TabStop {
+    double position = 0;                             // from the box's left edge
+    HorizontalAlign align = HorizontalAlign::kLeft;  // of the text after the tab
+  };
+  std::vector<TabStop> tabs;  // in order; Tabs="50R,60C,244L"
 };
 
 // Whether `tag` is one of the text elements read here.
@@ -72,6 +79,9 @@ bool IsTextTag(std::string_view tag);
 // *problems and keep their defaults; false (with a problem) when `node` is
 // not a text or has no usable size.
 bool ReadTextBox(const XmlNode& node, TextBox* box, std::vector<std::string>* problems);
+
+// Reads tab stops written "50R,60C,244L" (L when the letter is missing).
+bool ParseTabStops(std::string_view text, std::vector<TextBox::TabStop>* stops);
 
 // Bytes of a gauge text as UTF-8: valid UTF-8 sequences are kept, any other
 // byte is read as Windows-1252.

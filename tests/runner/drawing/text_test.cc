@@ -269,6 +269,42 @@ TEST(TextTest, FormattedTextBreaksLinesAndReadsAlignmentCodes) {
   EXPECT_TRUE(gap);
 }
 
+TEST(TextTest, TabsPlaceTheTextAfterThemAtTheirStops) {
+  struct Case {
+    const char* tabs;
+    const char* text;
+    int left_min, left_max, right_min, right_max;  // of the ink, box at x = 10
+  };
+  const Case cases[] = {
+      {"100R", "\tHH", 80, 90, 107, 110},
+      {"100C", "\tHH", 95, 101, 119, 125},
+      {"100", "\tHH", 110, 113, 130, 140},
+      {"20L,100R", "\t\tHH", 80, 90, 107, 110},
+      {"20L", "\\{tabs=100R}\tHH", 80, 90, 107, 110},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas(220, 40, kPanel);
+    Draw(&canvas,
+         std::string("<GaugeText><Size>200,30</Size><FontHeight>20</FontHeight><FontColor>White"
+                     "</FontColor><Transparent>True</Transparent><Tabs>") +
+             c.tabs + "</Tabs></GaugeText>",
+         c.text, 10, 5);
+    int left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_TRUE(canvas.Ink(&left, &top, &right, &bottom)) << c.tabs;
+    EXPECT_GE(left, c.left_min) << c.tabs << " " << c.text;
+    EXPECT_LE(left, c.left_max) << c.tabs << " " << c.text;
+    EXPECT_GE(right, c.right_min) << c.tabs << " " << c.text;
+    EXPECT_LE(right, c.right_max) << c.tabs << " " << c.text;
+  }
+  std::vector<TextBox::TabStop> stops;
+  EXPECT_TRUE(ParseTabStops("50R, 60c,244L,7", &stops));
+  ASSERT_EQ(stops.size(), 4u);
+  EXPECT_EQ(stops[1].position, 60);
+  EXPECT_EQ(stops[1].align, HorizontalAlign::kCenter);
+  EXPECT_EQ(stops[3].align, HorizontalAlign::kLeft);
+  EXPECT_FALSE(ParseTabStops("50X", &stops));
+}
+
 // The reference's pictures of texts.
 TEST(TextTest, ExpectedPictureOldLcdText) {
   // <Position X="59" Y="126"/><Text X="58" Y="24" Length="4" Font="Quartz"
