@@ -264,6 +264,15 @@ TEST(ShapesTest, ExpectedPictures) {
   });
 }
 
+TEST(ShapesTest, ScriptResultsAreKeyedByTagWithoutScript) {
+  const ScriptResults results = ScriptResultsFrom({{"FillColorScript", Value::Text("Red")},
+                                                   {"Script", Value::Integer(1)},
+                                                   {"FillColorScript", Value::Text("Blue")}});
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results.at("FillColor").text(), "Blue");
+  EXPECT_EQ(results.count("Script"), 1u);
+}
+
 TEST(ShapesTest, ReadingProblems) {
   XmlNode node = Node("<Rectangle><Width>ten</Width><FillColor>Blurple</FillColor></Rectangle>");
   node.place = Place{"g.xml", 4, 2};
