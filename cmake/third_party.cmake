@@ -36,9 +36,10 @@ else()
 endif()
 
 # cairo, for the runner's pictures: natively the installed library with
-# fontconfig (through which fonts are found), found with pkg-config; the Windows builds define vellomar_cairo in cairo_windows.cmake
-# from cairo and pixman compiled for the target. Where there is none (the
-# 32-bit Linux build, the fuzzer) the runner is built without pictures.
+# fontconfig (through which fonts are found), found with pkg-config; the
+# Windows builds define vellomar_cairo in cairo_windows.cmake from cairo and
+# pixman compiled for the target. Where there is none (the 32-bit Linux build,
+# the fuzzer) the runner is built without pictures.
 if(WIN32)
   include(${CMAKE_CURRENT_LIST_DIR}/cairo_windows.cmake OPTIONAL)
 elseif(NOT CMAKE_CROSSCOMPILING AND NOT VELLOMAR_FUZZ)

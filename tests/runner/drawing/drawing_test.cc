@@ -2,8 +2,6 @@
 // pixel probes (a needle tip within a pixel of the point computed by hand, a
 // keyed black that shows what lies beneath, a mask that hides), the BMP
 // kinds read and refused, and how bitmaps are found.
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -30,18 +28,6 @@ namespace runner {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Frees the process-wide caches of cairo and fontconfig (filled by the
-// names drawn on placeholders) once every test is done, so that the leak
-// checker reports only what the code under test leaks.
-class FontCaches : public ::testing::Environment {
- public:
-  void TearDown() override {
-    cairo_debug_reset_static_data();
-    FcFini();
-  }
-};
-const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
 
 constexpr double kPi = 3.14159265358979323846;
 
