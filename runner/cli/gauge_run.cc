@@ -8,6 +8,9 @@
 #include "runner/cli/workbench.h"
 #include "runner/gauges/gauge_file.h"
 #include "runner/gauges/panel.h"
+#if VELLOMAR_DRAWING
+#include "runner/drawing/pictures.h"
+#endif
 
 namespace runner {
 
@@ -19,6 +22,13 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
   std::ostream& messages = mode == Trace::Mode::kJson ? err : out;
   Workbench bench(&messages);
   if (const int status = bench.ReadScenario(options, err); status != 0) return status;
+  const bool pictures = !options.png_dir.empty() || !options.sheet.empty();
+#if !VELLOMAR_DRAWING
+  if (pictures) {
+    WriteMessage(err, "pictures are not built into this runner (--png, --sheet)");
+    return 2;
+  }
+#endif
 
   // Gauge files that cannot be read count as failed; the others still run.
   std::vector<GaugeModel> models;
@@ -50,6 +60,23 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
       return options.sim.empty() ? 2 : 1;
     }
   }
+  int picture_failures = 0;
+#if VELLOMAR_DRAWING
+  PictureOptions picture_options;
+  picture_options.png_dir = options.png_dir;
+  picture_options.frames = options.png_frames;
+  picture_options.scale = options.scale;
+  picture_options.sheet = options.sheet;
+  PictureRun picture_run(picture_options, &bench.diagnostics());
+  if (pictures) {
+    panel.set_keep_elements(true);
+    if (!picture_run.Start(panel, options.frames, &problem)) {
+      messages.flush();
+      WriteMessage(err, problem);
+      return 2;
+    }
+  }
+#endif
   bench.StartScenario();
 
   Trace trace(mode, &out);
@@ -59,11 +86,23 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     bench.BeginFrame(frame);
     panel.RunFrame(frame, &frames);
     trace.Gauges(frame, frames);
+#if VELLOMAR_DRAWING
+    if (pictures && picture_run.Wanted(frame) && !picture_run.Frame(frame, frames, &problem)) {
+      WriteMessage(messages, problem);
+      ++picture_failures;
+    }
+#endif
     if (mode == Trace::Mode::kTrace) trace.Storage(ReadStorage(bench.session()));
   }
   // The storage is printed even after a failure: it shows what the gauges
   // left behind.
   if (options.dump) DumpStorage(bench.session(), mode == Trace::Mode::kJson ? err : out);
+#if VELLOMAR_DRAWING
+  if (pictures && !picture_run.Finish(&problem)) {
+    WriteMessage(messages, problem);
+    ++picture_failures;
+  }
+#endif
 
   RunSummary summary;
   summary.gauges = panel.gauges() + unreadable;
@@ -75,7 +114,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
   summary.unset = bench.sim().unset_reads();
   trace.Summary(summary);
   bench.Close(out, err);
-  return bench.ExitStatus(options.strict, summary.failed);
+  return bench.ExitStatus(options.strict, summary.failed + picture_failures);
 }
 
 }  // namespace runner

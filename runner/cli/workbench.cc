@@ -83,8 +83,8 @@ bool Workbench::Close(std::ostream& out, std::ostream& err) {
   return false;
 }
 
-int Workbench::ExitStatus(bool strict, int failed) const {
-  const bool failing = !written_ || failed > 0 || diagnostics_.errors() > 0 ||
+int Workbench::ExitStatus(bool strict, int failures) const {
+  const bool failing = !written_ || failures > 0 || diagnostics_.errors() > 0 ||
                        (strict && diagnostics_.warnings() > 0);
   return failing ? 1 : 0;
 }

@@ -66,9 +66,10 @@ class Workbench {
   // disk).
   bool Close(std::ostream& out, std::ostream& err);
 
-  // 1 when the output could not be written, an error was reported or
-  // `failed` scripts failed, or, with `strict`, anything warned; else 0.
-  int ExitStatus(bool strict, int failed = 0) const;
+  // 1 when the output could not be written, an error was reported, the run
+  // counted `failures` of its own (scripts that failed, pictures not
+  // written), or, with `strict`, anything warned; else 0.
+  int ExitStatus(bool strict, int failures = 0) const;
 
   hostsim::Session& session() { return session_; }
   Engine& engine() { return *engine_; }  // after Open
