@@ -234,8 +234,8 @@ struct GaugeRenderer::Drawable {
   enum class Kind { kImage, kText, kShape };
   Kind kind = Kind::kImage;
   int case_index = -1;  // drawn only when this case is chosen; -1 always
-  int image = -1;
-  const XmlNode* node = nullptr;
+  int index = -1;       // into images_, texts_ or shapes_
+  int text = -1;        // kText: its result in ElementState::texts
 };
 
 struct GaugeRenderer::ElementInfo {
@@ -260,8 +260,8 @@ struct GaugeRenderer::ElementInfo {
   std::vector<Drawable> drawables;
 };
 
-GaugeRenderer::GaugeRenderer(const GaugeModel& model, Diagnostics* diagnostics)
-    : model_(model), diagnostics_(diagnostics) {
+GaugeRenderer::GaugeRenderer(const GaugeModel& model, FontLibrary* fonts, Diagnostics* diagnostics)
+    : model_(model), fonts_(fonts), diagnostics_(diagnostics) {
   for (const Element& element : model_.elements) {
     top_.push_back(elements_.size());
     ReadElement(element, -1);
@@ -271,6 +271,21 @@ GaugeRenderer::GaugeRenderer(const GaugeModel& model, Diagnostics* diagnostics)
 
 GaugeRenderer::~GaugeRenderer() {
   for (auto& [key, surface] : surfaces_) cairo_surface_destroy(surface);
+}
+
+// A problem of the text and shape readers ("FILE:L:C: <Tag> what") as a
+// warning at its place.
+void GaugeRenderer::WarnProblem(const Place& place, const std::string& problem) {
+  const size_t tag = problem.find(": <");
+  Warn(place, tag == std::string::npos ? problem : problem.substr(tag + 2));
+}
+
+void GaugeRenderer::Warn(const Place& place, const std::string& message) {
+  Diagnostic diagnostic;
+  diagnostic.severity = Severity::kWarning;
+  diagnostic.place = place;
+  diagnostic.message = message;
+  diagnostics_->Report(diagnostic);
 }
 
 int GaugeRenderer::ReadImage(const XmlNode& node, bool keyed_by_default, bool is_mask) {
@@ -321,12 +336,7 @@ int GaugeRenderer::ReadImage(const XmlNode& node, bool keyed_by_default, bool is
     image.height = bitmap.height;
   }
   if (bitmap.width == 0) {
-    Diagnostic diagnostic;
-    diagnostic.severity = Severity::kWarning;
-    diagnostic.place = node.place;
-    diagnostic.site = "<" + node.tag + ">";
-    diagnostic.message = problem + "; drawn as an outlined box";
-    diagnostics_->Report(diagnostic);
+    Warn(node.place, "<" + node.tag + "> " + problem + "; drawn as an outlined box");
     if (image.width <= 0) {
       image.width = 64;
       image.height = 16;
@@ -395,8 +405,7 @@ void GaugeRenderer::ReadDrawables(const XmlNode& node, int case_index, ElementIn
       Drawable drawable;
       drawable.kind = Drawable::Kind::kImage;
       drawable.case_index = case_index;
-      drawable.node = &child;
-      drawable.image = ReadImage(child, old, false);
+      drawable.index = ReadImage(child, old, false);
       info->drawables.push_back(drawable);
       if (!info->has_points_to) {
         if (const std::string* points_to = child.Attribute("PointsTo")) {
@@ -407,19 +416,35 @@ void GaugeRenderer::ReadDrawables(const XmlNode& node, int case_index, ElementIn
           info->points_to *= kPi / 180;
         }
       }
-    } else if (tag == "Text" || tag == "GaugeText" || tag == "FormattedText") {
+    } else if (IsTextTag(tag)) {
+      std::vector<std::string> problems;
+      TextBox box;
+      const bool read = ReadTextBox(child, &box, &problems);
+      for (const std::string& problem : problems) WarnProblem(child.place, problem);
+      if (!read) continue;
       Drawable drawable;
       drawable.kind = Drawable::Kind::kText;
       drawable.case_index = case_index;
-      drawable.node = &child;
+      drawable.index = static_cast<int>(texts_.size());
+      for (const XmlNode& part : child.children) {
+        if (part.result >= 0 && (part.tag == "String" || part.tag == "GaugeString")) {
+          drawable.text = part.result;
+          break;
+        }
+      }
+      texts_.push_back(std::move(box));
       info->drawables.push_back(drawable);
-    } else if (tag == "Rectangle" || tag == "Polygon" || tag == "PolyLine" || tag == "Polyline" ||
-               tag == "Circle" || tag == "Ellipse" || tag == "Arc" || tag == "Pie" ||
-               tag == "HorizontalLine" || tag == "VerticalLine" || tag == "Line") {
+    } else if (IsShapeTag(tag)) {
+      std::vector<std::string> problems;
+      Shape shape;
+      const bool read = ReadShape(child, &shape, &problems);
+      for (const std::string& problem : problems) WarnProblem(child.place, problem);
+      if (!read) continue;
       Drawable drawable;
       drawable.kind = Drawable::Kind::kShape;
       drawable.case_index = case_index;
-      drawable.node = &child;
+      drawable.index = static_cast<int>(shapes_.size());
+      shapes_.push_back(std::move(shape));
       info->drawables.push_back(drawable);
     } else if (tag == "Select" && case_index < 0) {
       // Cases count through every <Select> of the element, as the frame
@@ -523,8 +548,8 @@ void GaugeRenderer::ReadSize() {
       origin[i].second += info.y;
       for (size_t child : info.children) origin[child] = origin[i];
       for (const Drawable& drawable : info.drawables) {
-        if (drawable.image < 0) continue;
-        const Image& image = images_[static_cast<size_t>(drawable.image)];
+        if (drawable.kind != Drawable::Kind::kImage) continue;
+        const Image& image = images_[static_cast<size_t>(drawable.index)];
         w = std::max(w, origin[i].first - image.axis_x + image.width);
         h = std::max(h, origin[i].second - image.axis_y + image.height);
       }
@@ -619,14 +644,32 @@ void GaugeRenderer::DrawElement(cairo_t* cr, size_t index, const GaugeFrame& fra
     cairo_push_group(cr);
   }
   const double value = state.has_shift ? state.shift : state.has_value ? state.value : state.rotate;
+  ScriptResults results;
+  bool have_results = false;
   for (const Drawable& drawable : info.drawables) {
     if (drawable.case_index >= 0 && drawable.case_index != state.case_index) continue;
-    if (drawable.kind != Drawable::Kind::kImage) continue;
-    const Image& image = images_[static_cast<size_t>(drawable.image)];
-    double anchor_x = image.axis_x;
-    double anchor_y = image.axis_y;
-    if (!image.table.entries.empty()) PointAt(image.table, value, &anchor_x, &anchor_y);
-    DrawImage(cr, image, inner, anchor_x, anchor_y);
+    if (drawable.kind == Drawable::Kind::kImage) {
+      const Image& image = images_[static_cast<size_t>(drawable.index)];
+      double anchor_x = image.axis_x;
+      double anchor_y = image.axis_y;
+      if (!image.table.entries.empty()) PointAt(image.table, value, &anchor_x, &anchor_y);
+      DrawImage(cr, image, inner, anchor_x, anchor_y);
+      continue;
+    }
+    if (!have_results) {
+      results = ScriptResultsFrom(state.scripts);
+      have_results = true;
+    }
+    cairo_set_matrix(cr, &inner);
+    if (drawable.kind == Drawable::Kind::kText) {
+      const auto slot = static_cast<size_t>(drawable.text);
+      const std::string empty;
+      const std::string& text =
+          drawable.text >= 0 && slot < state.texts.size() ? state.texts[slot] : empty;
+      DrawTextBox(cr, texts_[static_cast<size_t>(drawable.index)], text, results, fonts_);
+    } else {
+      DrawShape(cr, shapes_[static_cast<size_t>(drawable.index)], results);
+    }
   }
   if (mask != nullptr) {
     cairo_set_matrix(cr, &own);
