@@ -372,6 +372,21 @@ std::vector<PictureCase> Cases() {
            "</Image></Element></Element>"),
        {Background(), {"to.bmp", 10, 10, Fill(10, 10, kRed)}},
        {{100, 130, kRed}, {130, 100, kGrey}}});
+  // Alpha: the bitmap's alpha channel blends it (half red over grey);
+  // without Alpha its alpha is ignored.
+  cases.push_back(
+      {"alpha blends with the bitmap's alpha channel",
+       Old("<Element><Position X='10' Y='10'/><Image Name='a.bmp' Alpha='Yes'/></Element>"
+           "<Element><Position X='40' Y='10'/><Image Name='a.bmp'/></Element>"),
+       {Background(), {"a.bmp", 20, 20, Fill(20, 20, 0x80FF0000), 32}},
+       {{15, 15, 0x991919}, {45, 15, kRed}}});
+  // ClipRect: a rectangle in the element's frame.
+  cases.push_back({"ClipRect clips the element",
+                   New("<Element><FloatPosition>50,50</FloatPosition><ClipRect><FloatPosition>0,0"
+                       "</FloatPosition><Size>10,10</Size></ClipRect><Image id='b' Name='big.bmp'/>"
+                       "</Element>"),
+                   {Background(), {"big.bmp", 40, 40, Fill(40, 40, kRed)}},
+                   {{55, 55, kRed}, {65, 55, kGrey}, {55, 65, kGrey}}});
   // E16: a 0x colour is blue-green-red, a # colour red-green-blue; the
   // rectangles sit in an element shifted 100 px right.
   cases.push_back(
