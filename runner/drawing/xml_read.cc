@@ -131,7 +131,7 @@ bool PropertyReader::ReadPair(std::string_view name, double* x, double* y) {
 
 bool PropertyReader::ReadText(std::string_view name, std::string* out) {
   const std::string* text = Find(name);
-  if (text == nullptr) return false;
+  if (text == nullptr || TrimBlanks(*text).empty()) return false;
   *out = std::string(TrimBlanks(*text));
   return true;
 }
