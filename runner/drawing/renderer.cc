@@ -233,9 +233,9 @@ struct GaugeRenderer::Image {
 struct GaugeRenderer::Drawable {
   enum class Kind { kImage, kText, kShape };
   Kind kind = Kind::kImage;
-  int case_index = -1;  // drawn only when this case is chosen; -1 always
-  int index = -1;       // into images_, texts_ or shapes_
-  int text = -1;        // kText: its result in ElementState::texts
+  int case_index = -1;            // drawn only when this case is chosen; -1 always
+  int index = -1;                 // into images_, texts_ or shapes_
+  const XmlNode* node = nullptr;  // kText, kShape: for its frame results
 };
 
 struct GaugeRenderer::ElementInfo {
@@ -426,12 +426,7 @@ void GaugeRenderer::ReadDrawables(const XmlNode& node, int case_index, ElementIn
       drawable.kind = Drawable::Kind::kText;
       drawable.case_index = case_index;
       drawable.index = static_cast<int>(texts_.size());
-      for (const XmlNode& part : child.children) {
-        if (part.result >= 0 && (part.tag == "String" || part.tag == "GaugeString")) {
-          drawable.text = part.result;
-          break;
-        }
-      }
+      drawable.node = &child;
       texts_.push_back(std::move(box));
       info->drawables.push_back(drawable);
     } else if (IsShapeTag(tag)) {
@@ -444,6 +439,7 @@ void GaugeRenderer::ReadDrawables(const XmlNode& node, int case_index, ElementIn
       drawable.kind = Drawable::Kind::kShape;
       drawable.case_index = case_index;
       drawable.index = static_cast<int>(shapes_.size());
+      drawable.node = &child;
       shapes_.push_back(std::move(shape));
       info->drawables.push_back(drawable);
     } else if (tag == "Select" && case_index < 0) {
@@ -644,8 +640,6 @@ void GaugeRenderer::DrawElement(cairo_t* cr, size_t index, const GaugeFrame& fra
     cairo_push_group(cr);
   }
   const double value = state.has_shift ? state.shift : state.has_value ? state.value : state.rotate;
-  ScriptResults results;
-  bool have_results = false;
   for (const Drawable& drawable : info.drawables) {
     if (drawable.case_index >= 0 && drawable.case_index != state.case_index) continue;
     if (drawable.kind == Drawable::Kind::kImage) {
@@ -656,17 +650,12 @@ void GaugeRenderer::DrawElement(cairo_t* cr, size_t index, const GaugeFrame& fra
       DrawImage(cr, image, inner, anchor_x, anchor_y);
       continue;
     }
-    if (!have_results) {
-      results = ScriptResultsFrom(state.scripts);
-      have_results = true;
-    }
+    // Each text and shape has the results of its own sites.
+    const ScriptResults results = ScriptResultsOf(*drawable.node, state.scripts);
     cairo_set_matrix(cr, &inner);
     if (drawable.kind == Drawable::Kind::kText) {
-      const auto slot = static_cast<size_t>(drawable.text);
-      const std::string empty;
-      const std::string& text =
-          drawable.text >= 0 && slot < state.texts.size() ? state.texts[slot] : empty;
-      DrawTextBox(cr, texts_[static_cast<size_t>(drawable.index)], text, results, fonts_);
+      DrawTextBox(cr, texts_[static_cast<size_t>(drawable.index)],
+                  FrameTextOf(*drawable.node, state.texts), results, fonts_);
     } else {
       DrawShape(cr, shapes_[static_cast<size_t>(drawable.index)], results);
     }

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "tests/runner/cli/runner_fixture.h"
+#if VELLOMAR_DRAWING
+#include "runner/drawing/fonts.h"
+#endif
 
 namespace vellomar::testing {
 namespace {
@@ -139,6 +142,16 @@ TEST(GaugeRunTest, NonAsciiFileNames) {
   EXPECT_EQ(result.status, 0) << result.out << result.err;
   EXPECT_NE(result.out.find("summary: 1 gauge, 2 scripts, 2 ran"), std::string::npos) << result.out;
 }
+
+#if VELLOMAR_DRAWING
+// Frees the font caches that drawing fills (placeholders' names), once
+// every test is done, so that the leak checkers see only real leaks.
+class FontCaches : public ::testing::Environment {
+ public:
+  void TearDown() override { runner::ReleaseFontCaches(); }
+};
+const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
+#endif
 
 // Pictures from the command line: the files they make, and the options
 // refused. A runner built without pictures says so instead.
