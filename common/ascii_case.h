@@ -16,6 +16,12 @@ constexpr char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// `c` with a lower-case ASCII letter made upper case, for the few names
+// written in capitals (a variable's kind letter).
+constexpr char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // `text` with every upper-case ASCII letter made lower case. May throw
 // std::bad_alloc: for host-side code only, never for the module's own.
 inline std::string FoldAscii(std::string text) {
