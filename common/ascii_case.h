@@ -8,6 +8,7 @@
 #define VELLOMAR_COMMON_ASCII_CASE_H_
 
 #include <string>
+#include <string_view>
 
 namespace vellomar {
 
@@ -20,6 +21,15 @@ constexpr char FoldAscii(char c) {
 // written in capitals (a variable's kind letter).
 constexpr char UpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether `a` and `b` are the same name once folded.
+constexpr bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
 }
 
 // `text` with every upper-case ASCII letter made lower case. May throw

@@ -41,18 +41,10 @@ constexpr Combination kCombinations[] = {
     {"MiddleAll", Button::kMiddle, "MiddleSingle"},
 };
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (vellomar::FoldAscii(a[i]) != vellomar::FoldAscii(b[i])) return false;
-  }
-  return true;
-}
-
 const MouseEvent* FindEvent(std::string_view name) {
   name = Trim(name);
   for (const MouseEvent& event : kEvents) {
-    if (SameName(event.name, name)) return &event;
+    if (vellomar::EqualFolded(event.name, name)) return &event;
   }
   return nullptr;
 }
@@ -60,7 +52,7 @@ const MouseEvent* FindEvent(std::string_view name) {
 const Combination* FindCombination(std::string_view name) {
   name = Trim(name);
   for (const Combination& combination : kCombinations) {
-    if (SameName(combination.name, name)) return &combination;
+    if (vellomar::EqualFolded(combination.name, name)) return &combination;
   }
   return nullptr;
 }
@@ -90,7 +82,7 @@ bool MouseKindsTake(std::string_view kinds, std::string_view event) {
   bool taken = false;
   ForEachKind(kinds, [&](std::string_view kind) {
     const Combination* combination = FindCombination(kind);
-    taken = SameName(kind, Trim(event)) ||
+    taken = vellomar::EqualFolded(kind, Trim(event)) ||
             (combination != nullptr && known != nullptr && known->button == combination->button);
     return !taken;
   });

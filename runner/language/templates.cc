@@ -148,9 +148,9 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       const size_t close = text.find('}', i + 2);
       if (close == std::string_view::npos) {
         // The simulator looks for the } and shows nothing more when there is none.
-        counter.MoveTo(i);
-        ReportAt(target->diagnostics, *result->info, Severity::kWarning, counter.line(),
-                 counter.column(), "%{ without a closing }: the rest of the text is not shown");
+        const Place where = place(i);
+        ReportAt(target->diagnostics, *result->info, Severity::kWarning, where.line, where.column,
+                 "%{ without a closing }: the rest of the text is not shown");
         break;
       }
       const std::string_view keyword = text.substr(i + 2, close - i - 2);
