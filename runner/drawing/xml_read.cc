@@ -118,7 +118,7 @@ bool PropertyReader::ReadPair(std::string_view name, double* x, double* y) {
 
 bool PropertyReader::ReadText(std::string_view name, std::string* out) {
   const std::string* text = Find(name);
-  if (text == nullptr) return false;
+  if (text == nullptr || Trim(*text).empty()) return false;
   *out = std::string(Trim(*text));
   return true;
 }
