@@ -49,8 +49,6 @@ class PropertyReader {
 
 // Whole text as a number (blanks around it allowed), '.' as the point.
 bool ParseNumber(std::string_view text, double* number);
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-std::string_view TrimBlanks(std::string_view text);
 
 }  // namespace runner
 
