@@ -213,14 +213,17 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
   const std::string_view s =
       options.decode_entities ? std::string_view(decoded_text) : text.substr(skip);
   const auto raw_offset = [&](size_t i) { return options.decode_entities ? raw[i] : i + skip; };
-  PlaceCounter counter(text, skip, origin.line, origin.column);
+  const LineTable lines(text.substr(skip), origin.line, origin.column);
+  const auto place = [&](size_t at) {
+    return lines.At(std::string(), static_cast<std::ptrdiff_t>(raw_offset(at) - skip));
+  };
   const auto fail_at = [&](int line, int column, std::string message) {
     *error = MakeDiagnostic(Severity::kError, Place{origin.file, line, column}, std::move(message));
     return false;
   };
   const auto fail = [&](size_t at, std::string message) {
-    counter.MoveTo(raw_offset(at));
-    return fail_at(counter.line(), counter.column(), std::move(message));
+    const Place where = place(at);
+    return fail_at(where.line, where.column, std::move(message));
   };
 
   bool line_start = true;
@@ -290,11 +293,10 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
     token.spelling = std::string(s.substr(start, i - start));
     token.after_long_comment = long_comment;
     long_comment = false;
-    counter.MoveTo(raw_offset(start));
-    token.line = counter.line();
-    token.column = counter.column();
-    counter.MoveTo(raw_offset(i - 1));
-    token.end_line = counter.line();
+    const Place token_start = place(start);
+    token.line = token_start.line;
+    token.column = token_start.column;
+    token.end_line = place(i - 1).line;
     if (token.kind == TokenKind::kWord) {
       std::string problem;
       if (!Classify(&token, &problem)) return fail_at(token.line, token.column, std::move(problem));
