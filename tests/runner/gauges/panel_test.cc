@@ -263,7 +263,7 @@ TEST(PanelTest, KeepsFirstFrameResults) {
   Engine engine(nullptr, &sim, &diagnostics);
   Panel panel(&engine, &sim, &diagnostics);
   GaugeModel model;
-  std::string problem;
+  Diagnostic problem;
   ASSERT_TRUE(ParseGaugeFile(
       "g.xml", "<Gauge><Element><LeftScript>7</LeftScript></Element></Gauge>", &model, &problem));
   panel.set_keep_elements(true);
