@@ -626,7 +626,6 @@ void Interpreter::Step(const Instruction& instruction) {
     case Opcode::kLoad:
       return Load(instruction.operand);
     case Opcode::kLabel:
-      return;
     case Opcode::kGoto:  // only scripts run token by token hold gotos
       return;
     case Opcode::kIf:
