@@ -34,3 +34,29 @@ else()
   add_library(vellomar_xml STATIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src/pugixml.cpp)
   target_include_directories(vellomar_xml SYSTEM PUBLIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src)
 endif()
+
+# cairo, for the runner's pictures: natively the installed library with
+# fontconfig (through which fonts are found), found with pkg-config; the
+# Windows builds define vellomar_cairo in cairo_windows.cmake from cairo and
+# pixman compiled for the target. Where there is none (the 32-bit Linux build,
+# the fuzzer) the runner is built without pictures.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/cairo_windows.cmake OPTIONAL)
+elseif(NOT CMAKE_CROSSCOMPILING AND NOT VELLOMAR_FUZZ)
+  find_package(PkgConfig QUIET)
+  if(PKG_CONFIG_FOUND)
+    pkg_check_modules(VELLOMAR_CAIRO QUIET IMPORTED_TARGET cairo fontconfig)
+  endif()
+  if(VELLOMAR_CAIRO_FOUND)
+    add_library(vellomar_cairo INTERFACE)
+    target_link_libraries(vellomar_cairo INTERFACE PkgConfig::VELLOMAR_CAIRO)
+  endif()
+endif()
+if(TARGET vellomar_cairo)
+  option(VELLOMAR_DRAWING "Build the runner's pictures (needs cairo)" ON)
+else()
+  if(VELLOMAR_DRAWING)
+    message(STATUS "cairo is not available for this build: the runner draws no pictures")
+  endif()
+  set(VELLOMAR_DRAWING OFF)
+endif()

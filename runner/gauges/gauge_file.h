@@ -68,6 +68,17 @@ struct Site {
   CaseChoice choice;
 };
 
+// An element's XML as a plain tree, kept for drawing: tag, attributes in the
+// order they stand, the text directly inside (entities decoded), the place
+// of the tag, and the child elements in document order.
+struct XmlNode {
+  std::string tag;
+  std::vector<std::pair<std::string, std::string>> attributes;
+  std::string text;
+  Place place;
+  std::vector<XmlNode> children;
+};
+
 struct Element {
   std::string name;  // "Element 'id'" or "Element #N" (N counting from 1 in the file)
   Place place;
