@@ -1,12 +1,12 @@
 # The libraries the runner uses, all from Debian's packages. The module itself
 # uses none of them.
 #
-# Header-only ones (CLI11, nlohmann-json, toml++) serve every build, the cross
+# Header-only ones (CLI11, nlohmann-json, toml++, stb) serve every build, the cross
 # builds included: a folder of links to just their headers stands in for
 # /usr/include, so that no other host header reaches a Windows or 32-bit build.
 set(_vellomar_headers ${CMAKE_BINARY_DIR}/third_party/include)
 file(MAKE_DIRECTORY ${_vellomar_headers})
-foreach(_name CLI nlohmann toml++)
+foreach(_name CLI nlohmann toml++ stb)
   if(NOT EXISTS /usr/include/${_name})
     message(FATAL_ERROR "/usr/include/${_name} is missing: run tools/install-deps as root")
   endif()
