@@ -1,10 +1,10 @@
 #include "runner/cli/options.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <system_error>
+
+#include "common/ascii_case.h"
 
 namespace runner {
 
@@ -12,10 +12,7 @@ namespace {
 
 bool IsGaugeFileName(const std::string& name) {
   if (name.size() < 4) return false;
-  std::string end = name.substr(name.size() - 4);
-  std::transform(end.begin(), end.end(), end.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return end == ".xml";
+  return vellomar::FoldAscii(name.substr(name.size() - 4)) == ".xml";
 }
 
 // Everything CLI11 knows about the command line, bound to `options` and to
@@ -79,6 +76,10 @@ struct Command {
     app.add_option("--sheet", options->sheet,
                    "gauge files: the frames drawn side by side in one PNG file")
         ->type_name("FILE");
+    app.add_option("--fonts", options->fonts,
+                   "pictures: a folder of font files (the simulator's Fonts), ahead of the "
+                   "system's")
+        ->type_name("DIR");
     app.add_flag("--dump", options->dump,
                  "print the module's arrays and user variables at the end, even after a failure");
     app.add_flag("--strict", options->strict, "count warnings as failures (exit status 1)");
@@ -186,6 +187,7 @@ std::string Usage() {
          "  --png-frames LIST  the frames drawn: 1,10,20-40 or 1-100/10 or all (default last)\n"
          "  --scale F        draw pictures F times their size (default 1)\n"
          "  --sheet FILE     gauge files: the frames drawn side by side in one PNG\n"
+         "  --fonts DIR      pictures: font files (the simulator's Fonts), ahead of the system's\n"
          "  --               what follows is a file, even when it starts with '-'\n";
 }
 
