@@ -233,6 +233,8 @@ struct GaugeRenderer::ElementInfo {
   std::vector<size_t> children;
   double x = 0;
   double y = 0;
+  int left = -1;  // the LeftScript's and TopScript's results, if any
+  int top = -1;
   int mask = -1;
   double mask_axis_x = 0;
   double mask_axis_y = 0;
@@ -453,6 +455,8 @@ void GaugeRenderer::ReadElement(const Element& element, int parent) {
   {
     ElementInfo info;
     ReadPosition(node, &info.x, &info.y);
+    if (const XmlNode* left = node.Child("LeftScript")) info.left = left->result;
+    if (const XmlNode* top = node.Child("TopScript")) info.top = top->result;
     if (const XmlNode* mask = node.Child("MaskImage")) {
       info.mask = ReadImage(*mask, true, true);
       info.mask_axis_x = images_[static_cast<size_t>(info.mask)].axis_x;
@@ -596,8 +600,18 @@ void GaugeRenderer::DrawElement(cairo_t* cr, size_t index, const GaugeFrame& fra
 
   // The element's frame, its reference point, and the frame its content and
   // children are drawn in: shifted along its own axes, then turned.
+  // LeftScript and TopScript replace the written position.
+  double x = info.x;
+  double y = info.y;
+  const auto script = [&](int slot, double* value) {
+    if (slot >= 0 && static_cast<size_t>(slot) < state.scripts.size()) {
+      *value = ToDouble(state.scripts[static_cast<size_t>(slot)].second);
+    }
+  };
+  script(info.left, &x);
+  script(info.top, &y);
   cairo_matrix_t own = parent;
-  cairo_matrix_translate(&own, info.x, info.y);
+  cairo_matrix_translate(&own, x, y);
   cairo_matrix_t inner = own;
   cairo_matrix_translate(&inner, info.mask_axis_x, info.mask_axis_y);
   cairo_matrix_rotate(&inner, RotationAngle(info, state));

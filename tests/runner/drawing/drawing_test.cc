@@ -387,6 +387,13 @@ std::vector<PictureCase> Cases() {
                        "</Element>"),
                    {Background(), {"big.bmp", 40, 40, Fill(40, 40, kRed)}},
                    {{55, 55, kRed}, {65, 55, kGrey}, {55, 65, kGrey}}});
+  // LeftScript and TopScript replace the written position (run in the
+  // first frame, kept after it).
+  cases.push_back({"LeftScript and TopScript place the element",
+                   New("<Element><FloatPosition>5,5</FloatPosition><LeftScript>100</LeftScript>"
+                       "<TopScript>50 20 +</TopScript><Image id='b' Name='to.bmp'/></Element>"),
+                   {Background(), {"to.bmp", 10, 10, Fill(10, 10, kRed)}},
+                   {{105, 75, kRed}, {10, 10, kGrey}}});
   // E16: a 0x colour is blue-green-red, a # colour red-green-blue; the
   // rectangles sit in an element shifted 100 px right.
   cases.push_back(
