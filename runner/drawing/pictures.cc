@@ -217,7 +217,7 @@ bool PictureRun::Finish(std::string* problem) {
     for (size_t i = 0; i < sheet_[g].size(); ++i) {
       const Picture& picture = sheet_[g][i];
       std::string label = "frame " + std::to_string(frames_[i]);
-      if (sheet_.size() > 1) label = names_[g] + " " + label;
+      if (sheet_.size() > 1) label.insert(0, names_[g] + " ");
       cairo_set_source_rgb(cr, 1, 1, 1);
       cairo_move_to(cr, x, y + 12);
       cairo_show_text(cr, label.c_str());
