@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "common/ascii_case.h"
+
 namespace runner {
 
 namespace {
@@ -17,8 +19,8 @@ int32_t Wrap(int64_t value) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+using vellomar::FoldAscii;
+using vellomar::UpperAscii;
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -63,10 +65,8 @@ std::optional<int64_t> Remainder(int64_t a, int64_t b) { return a % b; }
 Value CompareTexts(const std::string& a, const std::string& b) {
   return Value::Integer(Sign(std::strcmp(a.c_str(), b.c_str())));
 }
-Value CompareTextsCaseless(std::string a, std::string b) {
-  for (char& c : a) c = Lower(c);
-  for (char& c : b) c = Lower(c);
-  return CompareTexts(a, b);
+Value CompareTextsCaseless(const std::string& a, const std::string& b) {
+  return CompareTexts(FoldAscii(a), FoldAscii(b));
 }
 Value Find(const std::string& text, const std::string& part) {
   const size_t at = text.find(part);
@@ -94,18 +94,15 @@ std::string Character(int32_t code) {
   return c == 0 ? std::string() : std::string(1, c);
 }
 std::string UpperCased(std::string text) {
-  for (char& c : text) c = Upper(c);
+  for (char& c : text) c = UpperAscii(c);
   return text;
 }
-std::string LowerCased(std::string text) {
-  for (char& c : text) c = Lower(c);
-  return text;
-}
+std::string LowerCased(std::string text) { return FoldAscii(std::move(text)); }
 // cap: the first letter of each blank-separated word upper case, the rest lower.
 std::string Capitalized(std::string text) {
   bool word_start = true;
   for (char& c : text) {
-    c = word_start ? Upper(c) : Lower(c);
+    c = word_start ? UpperAscii(c) : FoldAscii(c);
     word_start = IsSpace(c);
   }
   return text;
