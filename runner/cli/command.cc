@@ -155,14 +155,14 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
   Options options;
   std::string problem;
   bool gauges = false;
-  if (!ParseOptions(args, &options, &problem) ||
-      (!options.help && !CheckSourceMix(options, &gauges, &problem))) {
+  const bool read = ParseOptions(args, &options, &problem);
+  if (!read || (!options.help && !options.version && !CheckSourceMix(options, &gauges, &problem))) {
     WriteMessage(err, problem);
-    err << Usage();
+    err << "see 'vellomar-run --help'\n";
     return 2;
   }
-  if (options.help) {
-    out << Usage();
+  if (options.help || options.version) {
+    out << (options.help ? Usage() : std::string("vellomar-run " VELLOMAR_VERSION "\n"));
     out.flush();
     return out ? 0 : 1;
   }

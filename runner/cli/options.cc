@@ -85,6 +85,7 @@ struct Command {
     app.add_flag("--strict", options->strict, "count warnings as failures (exit status 1)");
     app.add_flag("--quiet", options->quiet, "print only errors, warnings and the summary");
     app.add_flag("--json", options->json, "print JSON Lines: one object per frame and gauge");
+    app.add_flag("--version", options->version, "print the version and exit");
     file_option =
         app.add_option("sources", files, "GAUGE.xml, a script file, or '-' for standard input")
             ->type_name("SOURCE");
@@ -122,9 +123,14 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
     const char* end = command.frames.c_str() + command.frames.size();
     const auto result = std::from_chars(command.frames.c_str(), end, options->frames);
     if (result.ec != std::errc() || result.ptr != end || options->frames < 1) {
-      *problem = "--frames needs a whole number from 1 up, not '" + command.frames + "'";
+      *problem = "--frames needs a whole number from 1 to 2147483647, not '" + command.frames + "'";
       return false;
     }
+  }
+  if (options->version) return true;
+  if (options->quiet && options->json) {
+    *problem = "--quiet and --json cannot be used together (--json prints every frame)";
+    return false;
   }
   // Rebuild the sources in the order they were given.
   size_t next_expression = 0;
@@ -188,6 +194,7 @@ std::string Usage() {
          "  --scale F        draw pictures F times their size (default 1)\n"
          "  --sheet FILE     gauge files: the frames drawn side by side in one PNG\n"
          "  --fonts DIR      pictures: font files (the simulator's Fonts), ahead of the system's\n"
+         "  --version        print the version and exit\n"
          "  --               what follows is a file, even when it starts with '-'\n";
 }
 

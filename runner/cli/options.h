@@ -29,6 +29,7 @@ struct Options {
   bool quiet = false;
   bool json = false;
   bool help = false;
+  bool version = false;
   std::string sim;                  // --sim FILE
   std::vector<std::string> sets;    // --set 'A:NAME, unit=VALUE', in order
   std::vector<std::string> clicks;  // --click 'WHERE@FRAME', in order
@@ -42,8 +43,8 @@ struct Options {
 };
 
 // Reads `args` (without the program name). Returns false with the reason in
-// `*problem` for a bad command line (exit status 2). With --help, sets
-// `help` and needs no source.
+// `*problem` for a bad command line (exit status 2). With --help or
+// --version, sets `help` or `version` and needs no source.
 bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* problem);
 
 // The usage text --help prints.

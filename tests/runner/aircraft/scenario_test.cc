@@ -264,8 +264,9 @@ TEST(OptionsTest, ReadsCommandLines) {
       {{"a.rpn", "-e", "1 2 +", "G.XML", "-s", "%(1)%!d!", "-", "-e", "3"},
        "script:a.rpn expression:-e=1 2 + gauge:G.XML template:-s=%(1)%!d! stdin:<stdin> "
        "expression:-e#2=3 frames=1"},
-      {{"--frames", "20", "--dump", "--strict", "--quiet", "--json", "--module", "m.so", "g.xml"},
-       "gauge:g.xml frames=20 dump strict quiet json module=m.so"},
+      {{"--frames", "20", "--dump", "--strict", "--quiet", "--module", "m.so", "g.xml"},
+       "gauge:g.xml frames=20 dump strict quiet module=m.so"},
+      {{"--json", "g.xml"}, "gauge:g.xml frames=1 json"},
       {{"--sim", "s.toml", "--set", "A:X, feet=1", "--set", "A:Y=2", "--click", "Next@2", "g.xml",
         "--click", "#1@3"},
        "gauge:g.xml frames=1 sim=s.toml set=A:X, feet=1 set=A:Y=2 click=Next@2 click=#1@3"},
