@@ -34,3 +34,20 @@ else()
   add_library(vellomar_xml STATIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src/pugixml.cpp)
   target_include_directories(vellomar_xml SYSTEM PUBLIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src)
 endif()
+
+# cairo on the Windows builds: built for the target from Debian's sources
+# (see cmake/cairo_windows.cmake), it defines vellomar_cairo as the native
+# build's pkg-config lookup does.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/cairo_windows.cmake)
+endif()
+# The runner's pictures, wherever there is cairo. Builds without it (the
+# 32-bit Linux build, the fuzzer) leave them out.
+if(TARGET vellomar_cairo)
+  option(VELLOMAR_DRAWING "Build the runner's pictures (needs cairo)" ON)
+else()
+  if(VELLOMAR_DRAWING)
+    message(STATUS "cairo is not available for this build: the runner draws no pictures")
+  endif()
+  set(VELLOMAR_DRAWING OFF)
+endif()
