@@ -276,6 +276,23 @@ class GaugeReader {
     }
   }
 
+  // The simulator draws a <CustomDraw> (a map, an engine layer) itself, but
+  // evaluates each <CustomDrawParam>'s script every frame and hands it over:
+  // each is a value of its element, as written or in a <Value>/<Script>.
+  void ReadCustomDraw(const pugi::xml_node& node, Element* element) {
+    ReadScripts(node, element);
+    for (pugi::xml_node param : node.children("CustomDrawParam")) {
+      pugi::xml_node script = param.child("Value");
+      if (!script) script = param.child("Script");
+      std::string label = param.attribute("Name").value();
+      if (label.empty()) label = param.attribute("id").value();
+      Keep(MakeSite(script ? script : param, SiteKind::kValue,
+                    element->name + " <CustomDrawParam" +
+                        (label.empty() ? "" : " '" + label + "'") + ">"),
+           &element->sites);
+    }
+  }
+
   static SiteKind ScriptKind(std::string_view name) {
     return name == "LeftScript" || name == "TopScript" || name == "WidthScript" ||
                    name == "HeightScript"
@@ -321,6 +338,8 @@ class GaugeReader {
       } else if (EndsWith(name, "Script")) {
         Keep(MakeSite(child, ScriptKind(name), element->name + " <" + child.name() + ">"),
              &element->sites);
+      } else if (name == "CustomDraw") {
+        ReadCustomDraw(child, element);
       } else if (name != "Comment" && name != "FailureTable" && name != "KeyMap") {
         ReadScripts(child, element);  // shapes: LineColorScript, FillColorScript, ...
       }

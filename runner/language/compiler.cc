@@ -91,13 +91,23 @@ bool Compiler::CheckBlocks(const std::vector<Token>& tokens, size_t begin, size_
                 "did not run");
       }
     } else if (token.opcode == Opcode::kEnd) {
-      if (open.empty()) return Error(token, "} without an if{ or els{ to close");
-      open.pop_back();
+      if (open.empty()) {
+        // The simulator's block algorithm ignores a } at depth 0; several of
+        // its own default gauges have one after a finished block.
+        Warning(token, "} without an if{ or els{ to close: ignored, as the simulator does");
+        script_->token_by_token = true;
+      } else {
+        open.pop_back();
+      }
     }
   }
   if (!open.empty()) {
+    // Runs as the simulator runs it: a block that fails its condition skips
+    // the rest of the script.
     const Token& token = tokens[open.back()];
-    return Error(token, token.spelling + " without a closing }");
+    Warning(token,
+            token.spelling + " without a closing }: its block runs to the end of the script");
+    script_->token_by_token = true;
   }
   return true;
 }
@@ -140,8 +150,9 @@ bool Compiler::Compile(const std::vector<Token>& tokens, size_t begin, size_t en
         instruction.op = token.opcode;
         if (token.opcode == Opcode::kIf || token.opcode == Opcode::kElse) {
           open.push_back(script_->code.size());
-        } else if (token.opcode == Opcode::kEnd) {
-          // Both jump past this }.
+        } else if (token.opcode == Opcode::kEnd && !open.empty()) {
+          // Both jump past this }. (Unbalanced blocks run token by token,
+          // which reads no jump targets.)
           script_->code[open.back()].operand = static_cast<int32_t>(script_->code.size() + 1);
           open.pop_back();
         }

@@ -150,7 +150,13 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       line_start = false;
     } else if (next == '{') {
       const size_t close = text.find('}', i + 2);
-      if (close == std::string_view::npos) return fail(i, "%{ without a closing }");
+      if (close == std::string_view::npos) {
+        // The simulator looks for the } and shows nothing more when there is none.
+        counter.MoveTo(i);
+        ReportAt(target->diagnostics, *result->info, Severity::kWarning, counter.line(),
+                 counter.column(), "%{ without a closing }: the rest of the text is not shown");
+        break;
+      }
       const std::string_view keyword = text.substr(i + 2, close - i - 2);
       flush();
       using K = Template::PartKind;

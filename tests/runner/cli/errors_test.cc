@@ -24,7 +24,7 @@ TEST(RunnerErrorsTest, LoadErrorsNameLineAndColumnAndRunNothing) {
       {"1\n# comment\n\n  1 2 bad 3", "4:7: error: unknown word 'bad'"},
       {"1 2 &amp;&amp; bad", "1:16: error: unknown word 'bad'"},
       {"1 '", "1:3: error: text without a closing '"},
-      {"1 if{\n2\r\n3 } }", "3:5: error: } without an if{ or els{ to close"},
+      {"1 if{\n2\r\n3 } bad", "3:5: error: unknown word 'bad'"},
       {"\xEF\xBB\xBF"
        "1\r2 gt",
        "2:3: error: unknown word 'gt': not a comparison in gauge "

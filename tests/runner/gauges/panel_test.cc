@@ -92,6 +92,17 @@ const FrameCase kFrameCases[] = {
      "  value Element #1 <Select>: 1\ngauge g2.xml\n"
      "  text Element #1 <Case 0.5..1.5> <GaugeText>: \"yes\"\n  value Element #1 <Select>: 1\n"
      "summary: 2 gauges, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
+    {"the parameters of a custom drawing run every frame",
+     {"<SimBase.Document><SimGauge.Gauge><Element id='Map'><CustomDraw Name='fs9gps:map'>"
+      "<CustomDrawParam Name='Zoom'>(L:zoom) 2 *</CustomDrawParam>"
+      "<CustomDrawParam Name='Heading'><Value>90</Value></CustomDrawParam></CustomDraw>"
+      "</Element><Update>(L:zoom) 1 + (&gt;L:zoom)</Update></SimGauge.Gauge>"
+      "</SimBase.Document>"},
+     1,
+     {},
+     "frame 1\ngauge g1.xml\n  value Element 'Map' <CustomDrawParam 'Zoom'>: 2\n"
+     "  value Element 'Map' <CustomDrawParam 'Heading'>: 90\n  set L:zoom = 1\n"
+     "summary: 1 gauge, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
     {"unset reads are listed as scripts write them",
      {"<Gauge><Update>(C:fs9gps:2:MapRange, nmiles) (A:GENERAL ENG RPM:2, rpm) +</Update>"
       "</Gauge>"},

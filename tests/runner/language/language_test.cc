@@ -352,6 +352,31 @@ TEST(RunnerLanguageTest, BlocksGotosAndLabels) {
   });
 }
 
+// A } at depth 0 is ignored and an unclosed block runs to the end, as the
+// simulator's block algorithm does; a %{ without its } hides the rest of the
+// text. Each gives the simulator's result and one warning.
+TEST(RunnerLanguageTest, UnbalancedBlocksRunAsTheSimulatorRunsThem) {
+  const Case cases[] = {
+      {"1 if{ 2 } } 3", "3"},
+      {"0 if{ 2 } } 3", "3"},
+      {"} 4", "4"},
+      {"1 } 0 if{ 5 } 6", "6"},
+      {"0 if{ 5 } } els{ 6 }", "0"},  // the stray } counts as a block that ran
+      {"1 if{ 5", "5"},
+      {"0 if{ 5", "0"},
+      {"1 if{ 0 if{ 5 } 6", "6"},
+      {"%(1)%{if}A%{end", "A"},
+      {"%(0)%{if}A%{end", ""},
+      {"T|AB%{if", "AB"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Evaluate(c.source);
+    EXPECT_TRUE(outcome.loaded) << c.source << "\n" << outcome.err;
+    EXPECT_EQ(outcome.out, c.expected + "\n") << c.source;
+    EXPECT_EQ(outcome.warnings, 1) << c.source << "\n" << outcome.err;
+  }
+}
+
 // Registers belong to one script and keep their values between runs; the
 // runaway budget stops a loop with an error and the next run goes on.
 TEST(RunnerLanguageTest, RegistersPersistAndLoopsAreStopped) {
@@ -555,8 +580,10 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
       {"(L:x", "1:1: error: variable without a closing )", false},
       {"(* x", "1:1: error: comment without a closing *)", false},
       {"'a'b", "1:4: error: expected a blank after the closing '", false},
-      {"1 if{ 2", "1:3: error: if{ without a closing }", false},
-      {"1 }", "1:3: error: } without an if{ or els{ to close", false},
+      {"1 if{ 2", "1:3: warning: if{ without a closing }: its block runs to the end of the script",
+       true},
+      {"1 }", "1:3: warning: } without an if{ or els{ to close: ignored, as the simulator does",
+       true},
       {"(Z:y)", "1:1: error: unknown variable kind 'Z:' (known: A C E G K L M P R)", false},
       {"(G:Var10)", "1:1: error: unknown gauge variable 'G:Var10': only G:Var1 to G:Var9 exist",
        false},
@@ -575,7 +602,7 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
        true},
       {"%(1 foo)", "1:5: error: unknown word 'foo'", false},
       {"T|A\n %(1", "2:2: error: %( without a closing )", false},
-      {"%(1)%{if", "1:5: error: %{ without a closing }", false},
+      {"%(1)%{if", "1:5: warning: %{ without a closing }: the rest of the text is not shown", true},
   };
   for (const auto& c : cases) {
     const Outcome outcome = Evaluate(c.script, 0);
