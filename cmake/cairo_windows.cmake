@@ -3,30 +3,22 @@
 # packages (unpacked by tools/install-deps) compiled with this build's MinGW
 # toolchain by tools/build-mingw-cairo into build/deps/cairo-mingw/<triplet>.
 # That build runs once, on the first configure that finds it missing or made
-# by another version of the script, and takes a few minutes; later configures
-# and other build folders reuse it.
+# by another version of the script or from other sources, and takes a few
+# minutes; later configures and other build folders reuse it.
 #
 # The libraries are static, like the rest of the runner, so the zip needs no
 # extra DLL. Text goes through cairo's win32 font backend, with the system's
 # fonts; PNG encoding is not cairo's job here.
-set(VELLOMAR_CAIRO_MINGW_DIR "${PROJECT_SOURCE_DIR}/build/deps/cairo-mingw"
-    CACHE PATH "cairo and pixman built for the Windows targets")
-set(_vellomar_cairo_prefix ${VELLOMAR_CAIRO_MINGW_DIR}/${VELLOMAR_MINGW_TRIPLE})
-set(_vellomar_cairo_script ${PROJECT_SOURCE_DIR}/tools/build-mingw-cairo)
-file(SHA256 ${_vellomar_cairo_script} _vellomar_cairo_recipe)
-string(SUBSTRING ${_vellomar_cairo_recipe} 0 16 _vellomar_cairo_recipe)
-set(_vellomar_cairo_stamp "")
-if(EXISTS ${_vellomar_cairo_prefix}/.built)
-  file(STRINGS ${_vellomar_cairo_prefix}/.built _vellomar_cairo_stamp LIMIT_COUNT 1)
+set(_vellomar_cairo_prefix ${PROJECT_SOURCE_DIR}/build/deps/cairo-mingw/${VELLOMAR_MINGW_TRIPLE})
+# The script returns at once when its stamp says the build is current.
+execute_process(COMMAND ${PROJECT_SOURCE_DIR}/tools/build-mingw-cairo ${VELLOMAR_MINGW_TRIPLE}
+                RESULT_VARIABLE _vellomar_cairo_result)
+if(NOT _vellomar_cairo_result EQUAL 0)
+  message(FATAL_ERROR "tools/build-mingw-cairo ${VELLOMAR_MINGW_TRIPLE} failed")
 endif()
-if(NOT _vellomar_cairo_stamp STREQUAL _vellomar_cairo_recipe)
-  message(NOTICE "Building cairo and pixman for ${VELLOMAR_MINGW_TRIPLE} (once, a few minutes)")
-  execute_process(COMMAND ${_vellomar_cairo_script} ${VELLOMAR_MINGW_TRIPLE}
-                  RESULT_VARIABLE _vellomar_cairo_result)
-  if(NOT _vellomar_cairo_result EQUAL 0)
-    message(FATAL_ERROR "tools/build-mingw-cairo ${VELLOMAR_MINGW_TRIPLE} failed")
-  endif()
-endif()
+# Reconfigure when the recipe changes.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${PROJECT_SOURCE_DIR}/tools/build-mingw-cairo)
 
 add_library(vellomar_cairo INTERFACE)
 # Both spellings of the include work, as with pkg-config natively.
