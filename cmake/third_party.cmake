@@ -1,12 +1,12 @@
 # The libraries the runner uses, all from Debian's packages. The module itself
 # uses none of them.
 #
-# Header-only ones (CLI11, nlohmann-json, toml++) serve every build, the cross
+# Header-only ones (CLI11, nlohmann-json, toml++, stb) serve every build, the cross
 # builds included: a folder of links to just their headers stands in for
 # /usr/include, so that no other host header reaches a Windows or 32-bit build.
 set(_vellomar_headers ${CMAKE_BINARY_DIR}/third_party/include)
 file(MAKE_DIRECTORY ${_vellomar_headers})
-foreach(_name CLI nlohmann toml++)
+foreach(_name CLI nlohmann toml++ stb)
   if(NOT EXISTS /usr/include/${_name})
     message(FATAL_ERROR "/usr/include/${_name} is missing: run tools/install-deps as root")
   endif()
@@ -35,14 +35,23 @@ else()
   target_include_directories(vellomar_xml SYSTEM PUBLIC ${VELLOMAR_PUGIXML_SOURCE_DIR}/src)
 endif()
 
-# cairo on the Windows builds: built for the target from Debian's sources
-# (see cmake/cairo_windows.cmake), it defines vellomar_cairo as the native
-# build's pkg-config lookup does.
+# cairo, for the runner's pictures: natively the installed library with
+# fontconfig (through which fonts are found), found with pkg-config; the
+# Windows builds define vellomar_cairo in cairo_windows.cmake from cairo and
+# pixman compiled for the target. Where there is none (the 32-bit Linux build,
+# the fuzzer) the runner is built without pictures.
 if(WIN32)
   include(${CMAKE_CURRENT_LIST_DIR}/cairo_windows.cmake)
+elseif(NOT CMAKE_CROSSCOMPILING AND NOT VELLOMAR_FUZZ)
+  find_package(PkgConfig QUIET)
+  if(PKG_CONFIG_FOUND)
+    pkg_check_modules(VELLOMAR_CAIRO QUIET IMPORTED_TARGET cairo fontconfig)
+  endif()
+  if(VELLOMAR_CAIRO_FOUND)
+    add_library(vellomar_cairo INTERFACE)
+    target_link_libraries(vellomar_cairo INTERFACE PkgConfig::VELLOMAR_CAIRO)
+  endif()
 endif()
-# The runner's pictures, wherever there is cairo. Builds without it (the
-# 32-bit Linux build, the fuzzer) leave them out.
 if(TARGET vellomar_cairo)
   option(VELLOMAR_DRAWING "Build the runner's pictures (needs cairo)" ON)
 else()

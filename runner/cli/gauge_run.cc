@@ -14,6 +14,9 @@
 #include "runner/gauges/gauge_file.h"
 #include "runner/gauges/panel.h"
 #include "runner/language/engine.h"
+#if VELLOMAR_DRAWING
+#include "runner/drawing/pictures.h"
+#endif
 
 namespace runner {
 
@@ -65,6 +68,13 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
               std::ostream& err) {
   Scenario scenario;
   if (const int status = ReadScenario(options, &scenario, err); status != 0) return status;
+  const bool pictures = !options.png_dir.empty() || !options.sheet.empty();
+#if !VELLOMAR_DRAWING
+  if (pictures) {
+    err << "vellomar-run: pictures are not built into this runner (--png, --sheet)\n";
+    return 2;
+  }
+#endif
 
   const Trace::Mode mode = options.json    ? Trace::Mode::kJson
                            : options.quiet ? Trace::Mode::kQuiet
@@ -115,6 +125,22 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
         return options.sim.empty() ? 2 : 1;
       }
     }
+#if VELLOMAR_DRAWING
+    PictureOptions picture_options;
+    picture_options.png_dir = options.png_dir;
+    picture_options.frames = options.png_frames;
+    picture_options.scale = options.scale;
+    picture_options.sheet = options.sheet;
+    PictureRun picture_run(picture_options, &diagnostics);
+    if (pictures) {
+      panel.set_keep_elements(true);
+      if (!picture_run.Start(panel, options.frames, &problem)) {
+        messages.flush();
+        err << "vellomar-run: " << problem << '\n';
+        return 2;
+      }
+    }
+#endif
     ScenarioPlayer player(&scenario, &sim);
     player.Start();
 
@@ -125,6 +151,12 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
       player.BeforeFrame(frame);
       panel.RunFrame(frame, &frames);
       trace.Gauges(frame, frames);
+#if VELLOMAR_DRAWING
+      if (pictures && picture_run.Wanted(frame) && !picture_run.Frame(frame, frames, &problem)) {
+        messages << "vellomar-run: " << problem << '\n';
+        status = 1;
+      }
+#endif
       if (mode == Trace::Mode::kTrace) {
         std::ostringstream dump;
         DumpStorage(session, dump);
@@ -134,6 +166,12 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     // The storage is printed even after a failure: it shows what the
     // gauges left behind.
     if (options.dump) DumpStorage(session, mode == Trace::Mode::kJson ? err : out);
+#if VELLOMAR_DRAWING
+    if (pictures && !picture_run.Finish(&problem)) {
+      messages << "vellomar-run: " << problem << '\n';
+      status = 1;
+    }
+#endif
 
     summary.gauges = panel.gauges() + unreadable;
     summary.unreadable = unreadable;

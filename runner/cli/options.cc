@@ -68,6 +68,17 @@ struct Command {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--png", options->png_dir,
+                   "gauge files: write pictures of frames as PNG files into DIR")
+        ->type_name("DIR");
+    app.add_option("--png-frames", options->png_frames,
+                   "the frames drawn: '1,10,20-40', '1-100/10', 'all' (default: the last)")
+        ->type_name("LIST");
+    app.add_option("--scale", options->scale, "draw pictures F times their size (default 1)")
+        ->type_name("F");
+    app.add_option("--sheet", options->sheet,
+                   "gauge files: the frames drawn side by side in one PNG file")
+        ->type_name("FILE");
     app.add_flag("--dump", options->dump,
                  "print the module's arrays and user variables at the end, even after a failure");
     app.add_flag("--strict", options->strict, "count warnings as failures (exit status 1)");
@@ -171,6 +182,10 @@ std::string Usage() {
          "  --strict         warnings make the exit status 1\n"
          "  --quiet          gauge files: print only errors, warnings and the summary\n"
          "  --json           gauge files: print JSON Lines, one object per frame and gauge\n"
+         "  --png DIR        gauge files: write a PNG picture per gauge and frame into DIR\n"
+         "  --png-frames LIST  the frames drawn: 1,10,20-40 or 1-100/10 or all (default last)\n"
+         "  --scale F        draw pictures F times their size (default 1)\n"
+         "  --sheet FILE     gauge files: the frames drawn side by side in one PNG\n"
          "  --               what follows is a file, even when it starts with '-'\n";
 }
 

@@ -33,6 +33,11 @@ struct Options {
   std::vector<std::string> sets;    // --set 'A:NAME, unit=VALUE', in order
   std::vector<std::string> clicks;  // --click 'WHERE@FRAME', in order
   std::vector<Source> sources;      // in the order given
+  // Pictures of gauge frames (see runner/drawing/pictures.h).
+  std::string png_dir;     // --png DIR
+  std::string png_frames;  // --png-frames LIST (default: the last frame)
+  double scale = 1;        // --scale F
+  std::string sheet;       // --sheet FILE
 };
 
 // Reads `args` (without the program name). Returns false with the reason in

@@ -8,11 +8,26 @@
 #include <pugixml.hpp>
 #include <sstream>
 #include <system_error>
+#include <unordered_map>
 
 #include "runner/base/files.h"
 #include "runner/gauges/macros.h"
 
 namespace runner {
+
+const XmlNode* XmlNode::Child(std::string_view name) const {
+  for (const XmlNode& child : children) {
+    if (child.tag == name) return &child;
+  }
+  return nullptr;
+}
+
+const std::string* XmlNode::Attribute(std::string_view name) const {
+  for (const auto& [key, value] : attributes) {
+    if (key == name) return &value;
+  }
+  return nullptr;
+}
 
 namespace {
 
@@ -90,6 +105,8 @@ class GaugeReader {
   void ReadGauge(const pugi::xml_node& gauge) {
     model_->name = gauge.attribute("Name").value();
     if (model_->name.empty()) model_->name = gauge.attribute("id").value();
+    model_->new_schema = NameIs(gauge, "SimGauge.Gauge");
+    BuildNode(gauge, &model_->root);
     for (pugi::xml_node child : gauge.children()) {
       if (NameIs(child, "Update")) {
         const pugi::xml_node script = child.child("Script");
@@ -141,7 +158,49 @@ class GaugeReader {
       site.in_case = true;
       site.choice = *case_;
     }
+    if (element_ != nullptr &&
+        (kind == SiteKind::kText || kind == SiteKind::kScript || kind == SiteKind::kOnce)) {
+      site.result = kind == SiteKind::kText ? element_->texts++ : element_->scripts++;
+      results_[node.internal_object()] = site.result;
+    }
     return site;
+  }
+
+  // Copies `node` into `*out`, leaving out what other parts of the model
+  // hold (elements, mouse areas, updates, macros) and comments.
+  void BuildNode(const pugi::xml_node& node, XmlNode* out) {
+    out->tag = node.name();
+    out->place = lines_.At(file_, ElementOffset(node));
+    for (pugi::xml_attribute attribute : node.attributes()) {
+      out->attributes.emplace_back(attribute.name(), ExpandBounded(attribute.value()));
+    }
+    out->text = ExpandBounded(Text(node));
+    const auto found = results_.find(node.internal_object());
+    if (found != results_.end()) out->result = found->second;
+    for (pugi::xml_node child : node.children()) {
+      if (child.type() != pugi::node_element) continue;
+      const std::string_view name = child.name();
+      if (name == "Element" || name == "MouseArea" || name == "Mouse" || name == "Update" ||
+          name == "Macro" || name == "Comment" || name == "KeyMap") {
+        continue;
+      }
+      out->children.emplace_back();
+      BuildNode(child, &out->children.back());
+    }
+  }
+
+  // Expands the macros of a drawing property, within the file's budget for
+  // expansions; text that does not expand is kept as written.
+  std::string ExpandBounded(const std::string& text) {
+    if (text.find('@') == std::string::npos) return text;
+    std::string expanded;
+    std::string problem;
+    if (!macros_.Expand(text, &expanded, &problem)) return text;
+    if (expanded.size() > text.size()) {
+      if (expanded_bytes_ + expanded.size() - text.size() > kMaxExpandedBytes) return text;
+      expanded_bytes_ += expanded.size() - text.size();
+    }
+    return expanded;
   }
 
   // Expands the site's macros and adds it to `sites`, or records the
@@ -217,6 +276,7 @@ class GaugeReader {
     ReadLimit(node, "ExpressionResult", &choice.has_value, &choice.value);
     ReadLimit(node, "Minimum", &choice.has_minimum, &choice.minimum);
     ReadLimit(node, "Maximum", &choice.has_maximum, &choice.maximum);
+    element->cases.push_back(choice);
     std::string label = node.attribute("Value").value();
     if (label.empty()) label = node.child_value("ExpressionResult");
     if (label.empty() && (choice.has_minimum || choice.has_maximum)) {
@@ -307,6 +367,8 @@ class GaugeReader {
     element->name =
         id.empty() ? "Element #" + std::to_string(element_count_) : "Element '" + id + "'";
     element->place = lines_.At(file_, ElementOffset(node));
+    Element* const outer = element_;
+    element_ = element;
     for (pugi::xml_node child : node.children()) {
       if (child.type() != pugi::node_element) continue;
       const std::string_view name = child.name();
@@ -344,6 +406,8 @@ class GaugeReader {
         ReadScripts(child, element);  // shapes: LineColorScript, FillColorScript, ...
       }
     }
+    BuildNode(node, &element->node);
+    element_ = outer;
   }
 
   void ReadClick(const pugi::xml_node& node, const std::string& area, Click* click) {
@@ -437,6 +501,9 @@ class GaugeReader {
 
   MacroTable macros_;
   const CaseChoice* case_ = nullptr;  // the <Case> being read, if any
+  Element* element_ = nullptr;        // the element being read, if any
+  // Result slots of the site nodes read so far, by pugixml's node.
+  std::unordered_map<const void*, int> results_;
   size_t expanded_bytes_ = 0;
   int element_count_ = 0;
 };
@@ -540,6 +607,7 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
                " levels deep";
     return false;
   }
+  model->folder = std::filesystem::u8path(file).parent_path().u8string();
   GaugeReader reader(file, contents, model);
   reader.DefineMacros(document.document_element());
   reader.ReadGauge(gauge);

@@ -1,9 +1,9 @@
 // A gauge file (FS2004 <Gauge> or FSX SimBase.Document/SimGauge.Gauge) read
 // into a plain model: the gauge's update scripts, its elements in document
 // order with the scripting sites each one has, and its mouse areas. Macros
-// are expanded at load; everything else about drawing (images, fonts,
-// positions, nonlinearity tables) is left out. <Comment> and <KeyMap> are
-// ignored.
+// are expanded at load. What drawing needs (images, fonts, positions,
+// nonlinearity tables) stays as each element's XML, a plain tree that this
+// stage keeps without reading it. <Comment> and <KeyMap> are ignored.
 //
 // Every site keeps the place its text starts at in the file (line and column
 // of the original bytes: a byte-order mark, CRLF and CR endings are allowed)
@@ -51,6 +51,24 @@ struct CaseChoice {
   }
 };
 
+// An XML element as written, macros expanded in its attributes and text.
+// `result` links a node that is a scripting site to its result in the frame:
+// the index into ElementState::texts for a <String>/<GaugeString>, into
+// ElementState::scripts for a ...Script site; -1 for other nodes.
+struct XmlNode {
+  std::string tag;
+  std::vector<std::pair<std::string, std::string>> attributes;
+  std::string text;  // character data, comments left out
+  Place place;
+  std::vector<XmlNode> children;
+  int result = -1;
+
+  // The first child with this tag (exact case), or null.
+  const XmlNode* Child(std::string_view name) const;
+  // The attribute's value, or null.
+  const std::string* Attribute(std::string_view name) const;
+};
+
 struct Site {
   SiteKind kind = SiteKind::kScript;
   bool is_template = false;  // a text template rather than a script
@@ -66,6 +84,9 @@ struct Site {
   // only when the last <Select> of its element before it chose the case.
   bool in_case = false;
   CaseChoice choice;
+  // kText: index into the element's texts; kScript and kOnce: into its
+  // scripts (see XmlNode::result); -1 otherwise.
+  int result = -1;
 };
 
 struct Element {
@@ -75,6 +96,13 @@ struct Element {
   Site visible;
   std::vector<Site> sites;  // in the order they stand, Visible excluded
   std::vector<Element> children;
+  // The element's own XML, its child <Element>s and <MouseArea>s left out
+  // (they are in `children` and the gauge's areas).
+  XmlNode node;
+  int texts = 0;    // text results it has (XmlNode::result of its texts)
+  int scripts = 0;  // ...Script results it has
+  // The <Case>s of its <Select>s, in document order.
+  std::vector<CaseChoice> cases;
 };
 
 struct KeyEvent {
@@ -102,8 +130,14 @@ struct MouseArea {
 };
 
 struct GaugeModel {
-  std::string file;  // as given
-  std::string name;  // the gauge's Name/id, may be empty
+  std::string file;         // as given
+  std::string folder;       // the folder the file is in ("" for the current one)
+  std::string name;         // the gauge's Name/id, may be empty
+  bool new_schema = false;  // SimBase.Document rather than <Gauge>
+  // The gauge element (<Gauge> or <SimGauge.Gauge>) with its attributes and
+  // the children drawing reads (<Image>, <Size>, ...); its elements, updates,
+  // mouse areas and macros are left out.
+  XmlNode root;
   std::vector<Site> updates;
   std::vector<Element> elements;
   std::vector<MouseArea> areas;  // nested areas flattened, in document order

@@ -15,6 +15,8 @@ struct Panel::CompiledSite {
 };
 
 struct Panel::CompiledElement {
+  int index = 0;  // in GaugeFrame::elements
+  const Element* element = nullptr;
   bool has_visible = false;
   CompiledSite visible;
   std::vector<CompiledSite> sites;
@@ -36,6 +38,8 @@ struct Panel::CompiledGauge {
   std::vector<CompiledSite> updates;
   std::vector<CompiledElement> elements;
   std::vector<CompiledArea> areas;
+  // Every element's state before a frame: parents and empty results.
+  std::vector<ElementState> blank;
 };
 
 Panel::Panel(Engine* engine, SimState* sim, Diagnostics* diagnostics)
@@ -89,6 +93,35 @@ std::string FirstKind(const MouseArea& area) {
   return "LeftSingle";
 }
 
+// Records a Select, Rotate, Shift or Value result in the element's state.
+void KeepValue(SiteKind kind, double value, const Element& element, ElementState* state) {
+  switch (kind) {
+    case SiteKind::kSelect: {
+      state->has_case = true;
+      state->case_index = -1;
+      for (size_t i = 0; i < element.cases.size(); ++i) {
+        if (element.cases[i].Matches(value)) {
+          state->case_index = static_cast<int>(i);
+          break;
+        }
+      }
+      break;
+    }
+    case SiteKind::kRotate:
+      state->has_rotate = true;
+      state->rotate = value;
+      break;
+    case SiteKind::kShift:
+      state->has_shift = true;
+      state->shift = value;
+      break;
+    default:
+      state->has_value = true;
+      state->value = value;
+      break;
+  }
+}
+
 }  // namespace
 
 void Panel::Compile(int gauge, const Site& site, CompiledSite* compiled) {
@@ -138,7 +171,26 @@ int Panel::AddGauge(const GaugeModel& model) {
   struct Compiler {
     Panel* panel;
     int engine_gauge;
+    std::vector<ElementState>* blank;
+    int parent = -1;
     void Element(const runner::Element& element, CompiledElement* compiled) {
+      compiled->index = static_cast<int>(blank->size());
+      compiled->element = &element;
+      blank->emplace_back();
+      ElementState& state = blank->back();
+      state.parent = parent;
+      state.texts.resize(static_cast<size_t>(element.texts));
+      state.scripts.resize(static_cast<size_t>(element.scripts));
+      for (const Site& site : element.sites) {
+        if (site.kind == SiteKind::kText || site.result < 0) continue;
+        // The tag, from the site's name "Element 'x' <FillColorScript>".
+        const size_t open = site.name.rfind('<');
+        const size_t close = site.name.rfind('>');
+        if (open != std::string::npos && close != std::string::npos && open < close) {
+          state.scripts[static_cast<size_t>(site.result)].first =
+              site.name.substr(open + 1, close - open - 1);
+        }
+      }
       compiled->has_visible = element.has_visible;
       if (element.has_visible) panel->Compile(engine_gauge, element.visible, &compiled->visible);
       compiled->sites.resize(element.sites.size());
@@ -146,11 +198,14 @@ int Panel::AddGauge(const GaugeModel& model) {
         panel->Compile(engine_gauge, element.sites[i], &compiled->sites[i]);
       }
       compiled->children.resize(element.children.size());
+      const int saved = parent;
+      parent = compiled->index;
       for (size_t i = 0; i < element.children.size(); ++i) {
         Element(element.children[i], &compiled->children[i]);
       }
+      parent = saved;
     }
-  } compiler{this, engine_gauge};
+  } compiler{this, engine_gauge, &gauge->blank};
   gauge->elements.resize(own.elements.size());
   for (size_t i = 0; i < own.elements.size(); ++i) {
     compiler.Element(own.elements[i], &gauge->elements[i]);
@@ -237,12 +292,25 @@ bool Panel::RunSite(CompiledSite* site, Value* result) {
   return true;
 }
 
+const GaugeModel& Panel::model(int gauge) const {
+  return gauges_[static_cast<size_t>(gauge)]->model;
+}
+
+void Panel::Keep(const CompiledSite& site, const Value& result, ElementState* state) {
+  const Site& model = *site.site;
+  const auto slot = static_cast<size_t>(model.result);
+  if (model.result >= 0 && slot < state->scripts.size()) state->scripts[slot].second = result;
+}
+
 void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
   if (element->has_visible) {
     Value visible;
     RunSite(&element->visible, &visible);
     if (ToDouble(visible) == 0) return;
   }
+  ElementState* const state =
+      keep_elements_ ? &out->elements[static_cast<size_t>(element->index)] : nullptr;
+  if (state != nullptr) state->visible = true;
   double selected = 0;  // the last <Select> result, for the sites of its cases
   for (CompiledSite& site : element->sites) {
     const Site& model = *site.site;
@@ -253,6 +321,10 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
       if (!site.failed && site.text != nullptr && !engine_->Render(site.text, &text)) {
         Fail(&site);
         text.clear();
+      }
+      if (state != nullptr && model.result >= 0 &&
+          static_cast<size_t>(model.result) < state->texts.size()) {
+        state->texts[static_cast<size_t>(model.result)] = text;
       }
       out->strings.push_back({model.name, std::move(text)});
       continue;
@@ -269,9 +341,11 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
         if (model.has_maximum) value = std::min(value, model.maximum);
         if (model.kind == SiteKind::kSelect) selected = value;
         out->values.push_back({model.name, value});
+        if (state != nullptr) KeepValue(model.kind, value, *element->element, state);
         break;
       }
       default:
+        if (state != nullptr) Keep(site, result, state);
         break;
     }
   }
@@ -329,6 +403,7 @@ void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
     for (const PendingClick& click : clicks_) {
       if (click.frame == frame && click.gauge == static_cast<int>(g)) RunClick(click, &out);
     }
+    if (keep_elements_) out.elements = gauge.blank;
     for (CompiledSite& update : gauge.updates) {
       Value ignored;
       RunSite(&update, &ignored);

@@ -31,6 +31,24 @@
 
 namespace runner {
 
+// What one element decided in one frame, for drawing it.
+struct ElementState {
+  int parent = -1;        // index of the element it is in, or -1
+  bool visible = false;   // it and every element it is in are shown
+  bool has_case = false;  // it has a <Select> that ran
+  int case_index = -1;    // the <Case> chosen (Element::cases), -1 for none
+  bool has_rotate = false;
+  double rotate = 0;  // clamped to Minimum/Maximum
+  bool has_shift = false;
+  double shift = 0;  // clamped
+  bool has_value = false;
+  double value = 0;  // a <Value> standing in the element, clamped
+  // By Site::result: each text's result ("" when not run); each ...Script
+  // site's tag ("FillColorScript") and result.
+  std::vector<std::string> texts;
+  std::vector<std::pair<std::string, Value>> scripts;
+};
+
 // What one gauge did in one frame, for the trace.
 struct GaugeFrame {
   int gauge = 0;
@@ -48,6 +66,9 @@ struct GaugeFrame {
   std::vector<std::string> clicks;  // "Area #2 'Next' LeftSingle"
   std::vector<FiredEvent> events;
   std::vector<VariableChange> changes;
+  // Only when the panel keeps element states: one per element, in document
+  // order, depth first (a parent before its children).
+  std::vector<ElementState> elements;
 };
 
 class Panel {
@@ -78,6 +99,12 @@ class Panel {
   int failed() const { return failed_; }
   int gauges() const { return static_cast<int>(gauges_.size()); }
 
+  // Whether frames carry GaugeFrame::elements (for pictures); off by
+  // default, and then they cost nothing.
+  void set_keep_elements(bool keep) { keep_elements_ = keep; }
+  // The model of gauge `gauge` as the panel holds it.
+  const GaugeModel& model(int gauge) const;
+
  private:
   struct CompiledSite;
   struct CompiledElement;
@@ -93,6 +120,7 @@ class Panel {
   void Compile(int gauge, const Site& site, CompiledSite* compiled);
   bool RunSite(CompiledSite* site, Value* result);
   void RunElement(CompiledElement* element, int frame, GaugeFrame* out);
+  void Keep(const CompiledSite& site, const Value& result, ElementState* state);
   void RunClick(const PendingClick& click, GaugeFrame* out);
   void Fail(CompiledSite* site);
 
@@ -103,6 +131,7 @@ class Panel {
   std::vector<PendingClick> clicks_;
   int scripts_ = 0;
   int failed_ = 0;
+  bool keep_elements_ = false;
 };
 
 }  // namespace runner

@@ -184,6 +184,63 @@ TEST(PanelTest, FailuresStayLocal) {
   EXPECT_NE(messages.find("Element #1 <Visible>"), std::string::npos) << messages;
 }
 
+// What a frame keeps of each element for drawing: flattened depth first
+// with parents, hidden subtrees, the chosen case, values, texts and script
+// results by the slots the model's nodes name.
+TEST(PanelTest, KeepsElementStatesWhenAsked) {
+  SimState sim;
+  std::ostringstream err;
+  Diagnostics diagnostics(&err);
+  Engine engine(nullptr, &sim, &diagnostics);
+  Panel panel(&engine, &sim, &diagnostics);
+  GaugeModel model;
+  std::string problem;
+  ASSERT_TRUE(ParseGaugeFile(
+      "g.xml",
+      "<Gauge><Macro Name='C'>'Red'</Macro>"
+      "<Element><Select><Value>2</Value><Case Value='1'><Text><String>one</String></Text>"
+      "</Case><Case Value='2'><Text><String>two</String></Text></Case></Select>"
+      "<Element><Rotate><Value Maximum='1'>3</Value></Rotate><Shift><Value>4</Value></Shift>"
+      "<Rectangle><FillColorScript>@C</FillColorScript></Rectangle></Element></Element>"
+      "<Element><Visible>0</Visible><Element><Value>5</Value></Element></Element></Gauge>",
+      &model, &problem))
+      << problem;
+  panel.AddGauge(model);
+  std::vector<GaugeFrame> frames;
+  panel.RunFrame(1, &frames);
+  EXPECT_TRUE(frames[0].elements.empty());  // not asked for: nothing kept
+
+  panel.set_keep_elements(true);
+  panel.RunFrame(2, &frames);
+  const std::vector<ElementState>& states = frames[0].elements;
+  ASSERT_EQ(states.size(), 4u);
+  EXPECT_EQ(states[0].parent, -1);
+  EXPECT_EQ(states[1].parent, 0);
+  EXPECT_EQ(states[2].parent, -1);
+  EXPECT_EQ(states[3].parent, 2);
+  EXPECT_TRUE(states[0].visible && states[1].visible);
+  EXPECT_FALSE(states[2].visible || states[3].visible || states[3].has_value);
+  EXPECT_TRUE(states[0].has_case);
+  EXPECT_EQ(states[0].case_index, 1);
+  EXPECT_EQ(states[0].texts, (std::vector<std::string>{"", "two"}));
+  EXPECT_TRUE(states[1].has_rotate && states[1].has_shift);
+  EXPECT_EQ(states[1].rotate, 1);
+  EXPECT_EQ(states[1].shift, 4);
+  ASSERT_EQ(states[1].scripts.size(), 1u);
+  EXPECT_EQ(states[1].scripts[0].first, "FillColorScript");
+  EXPECT_EQ(ToText(states[1].scripts[0].second), "Red");
+  // The nodes name the same slots.
+  const XmlNode& element = model.elements[0].children[0].node;
+  ASSERT_NE(element.Child("Rectangle"), nullptr);
+  const XmlNode* script = element.Child("Rectangle")->Child("FillColorScript");
+  ASSERT_NE(script, nullptr);
+  EXPECT_EQ(script->result, 0);
+  EXPECT_EQ(script->text, "'Red'");
+  EXPECT_EQ(
+      model.elements[0].node.Child("Select")->children[2].Child("Text")->Child("String")->result,
+      1);
+}
+
 TEST(PanelTest, RefusesUnknownClicks) {
   SimState sim;
   std::ostringstream err;
