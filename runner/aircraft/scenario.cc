@@ -2,29 +2,16 @@
 
 #include <toml++/toml.h>
 
-#include <cctype>
 #include <charconv>
 #include <cstdlib>
 
+#include "runner/aircraft/mouse_events.h"
 #include "runner/base/place.h"
+#include "runner/base/text.h"
 
 namespace runner {
 
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
-}
-
-bool ParseIndex(std::string_view text, int* index) {
-  text = Trim(text);
-  if (text.empty()) return false;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), *index);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() && *index >= 0;
-}
 
 bool ParseWhole(std::string_view text, int* number) {
   text = Trim(text);
@@ -192,8 +179,8 @@ class Reader {
           // "WHERE:EVENT" picks the mouse event; a tooltip may hold ':' too,
           // so only a known event name after the last ':' counts.
           const size_t colon = text.rfind(':');
-          if (colon != std::string_view::npos && IsMouseEvent(text.substr(colon + 1))) {
-            click.event = std::string(text.substr(colon + 1));
+          if (colon != std::string_view::npos && !MouseEventName(text.substr(colon + 1)).empty()) {
+            click.event = std::string(MouseEventName(text.substr(colon + 1)));
             text = text.substr(0, colon);
           }
           click.where = std::string(text);
@@ -241,17 +228,6 @@ class Reader {
     return true;
   }
 
-  static bool IsMouseEvent(std::string_view name) {
-    static constexpr std::string_view kEvents[] = {
-        "LeftSingle",    "RightSingle", "MiddleSingle", "LeftDouble", "RightDouble", "MiddleDouble",
-        "LeftDrag",      "RightDrag",   "MiddleDrag",   "Move",       "LeftRelease", "RightRelease",
-        "MiddleRelease", "WheelUp",     "WheelDown",    "Leave"};
-    for (std::string_view event : kEvents) {
-      if (event == name) return true;
-    }
-    return false;
-  }
-
   const std::string& file_;
   Scenario* scenario_;
 };
@@ -259,52 +235,42 @@ class Reader {
 }  // namespace
 
 bool ParseVariableName(std::string_view written, VariableName* variable, std::string* problem) {
-  *variable = VariableName();
-  variable->written = std::string(Trim(written));
-  const size_t comma = written.find(',');
-  std::string_view name = Trim(written.substr(0, comma));
-  if (name.size() < 3 || name[1] != ':') {
-    *problem = "'" + variable->written + "' is not a variable: write KIND:NAME, unit";
+  VariableNameError error = VariableNameError::kNone;
+  const bool parsed = ParseVariableName(written, variable, &error);
+  const std::string quoted = "'" + variable->written + "'";
+  if (error == VariableNameError::kNoKind) {
+    *problem = quoted + " is not a variable: write KIND:NAME, unit";
     return false;
   }
-  variable->kind = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-  if (variable->kind != 'A' && variable->kind != 'E' && variable->kind != 'P' &&
-      variable->kind != 'M' && variable->kind != 'C') {
-    *problem =
-        "'" + variable->written +
-        "': a scenario sets A:, E:, P:, M: and C: variables (L: and G: belong to the gauges)";
+  const char kind = variable->kind;
+  if (kind != 'A' && kind != 'E' && kind != 'P' && kind != 'M' && kind != 'C') {
+    *problem = quoted +
+               ": a scenario sets A:, E:, P:, M: and C: variables (L: and G: belong to the gauges)";
     return false;
   }
-  name.remove_prefix(2);
-  if (variable->kind == 'C') {
-    const size_t colon = name.find(':');
-    if (colon == std::string_view::npos) {
-      *problem = "'" + variable->written + "': write C:CALLBACK:NAME";
+  switch (error) {
+    case VariableNameError::kNone:
+      break;
+    case VariableNameError::kNoProperty:
+    case VariableNameError::kNoCallback:
+      *problem = quoted + ": write C:CALLBACK:NAME";
       return false;
-    }
-    variable->callback = std::string(Trim(name.substr(0, colon)));
-    name.remove_prefix(colon + 1);
-    const size_t second = name.find(':');
-    if (second != std::string_view::npos && ParseIndex(name.substr(0, second), &variable->index)) {
-      name.remove_prefix(second + 1);
-    }
+    case VariableNameError::kNoUnit:
+      *problem = quoted + ": units missing after ','";
+      return false;
+    case VariableNameError::kNoKind:
+    case VariableNameError::kNoName:
+    case VariableNameError::kNoPropertyName:
+      *problem = quoted + " has no name";
+      return false;
   }
-  const size_t colon = name.rfind(':');
-  if (colon != std::string_view::npos && ParseIndex(name.substr(colon + 1), &variable->index)) {
-    name = name.substr(0, colon);
-  }
-  variable->name = std::string(Trim(name));
-  if (variable->name.empty()) {
-    *problem = "'" + variable->written + "' has no name";
+  if (!parsed || variable->name.empty()) {
+    *problem = quoted + " has no name";
     return false;
   }
-  if (comma != std::string_view::npos) {
-    const std::string_view unit = Trim(written.substr(comma + 1));
-    variable->unit = FindUnit(unit);
-    if (variable->unit == nullptr) {
-      *problem = "'" + variable->written + "': unknown unit '" + std::string(unit) + "'";
-      return false;
-    }
+  if (variable->has_unit && variable->unit == nullptr) {
+    *problem = quoted + ": unknown unit '" + variable->unit_name + "'";
+    return false;
   }
   return true;
 }
@@ -372,9 +338,10 @@ bool ParseClickOption(std::string_view option, ClickRequest* click, std::string*
   const size_t at = option.rfind('@');
   std::string_view frame =
       at == std::string_view::npos ? std::string_view() : option.substr(at + 1);
+  std::string_view event;
   const size_t colon = frame.find(':');
   if (colon != std::string_view::npos) {
-    click->event = std::string(Trim(frame.substr(colon + 1)));
+    event = frame.substr(colon + 1);
     frame = frame.substr(0, colon);
   }
   if (at == std::string_view::npos || at == 0 || !ParseWhole(frame, &click->frame) ||
@@ -384,6 +351,14 @@ bool ParseClickOption(std::string_view option, ClickRequest* click, std::string*
     return false;
   }
   click->where = std::string(option.substr(0, at));
+  if (colon != std::string_view::npos) {
+    click->event = std::string(MouseEventName(event));
+    if (click->event.empty()) {
+      *problem = "--click '" + std::string(option) + "': no mouse event is called '" +
+                 std::string(Trim(event)) + "' (LeftSingle, RightSingle, WheelUp...)";
+      return false;
+    }
+  }
   return true;
 }
 

@@ -20,11 +20,11 @@
 //   HEADING_BUG_SET = { set = "A:AUTOPILOT HEADING LOCK DIR, degrees" }
 //   AP_MASTER = { set = "A:AUTOPILOT MASTER, bool", value = 1 }
 //
-// A variable is written as in a script: KIND:NAME[:INDEX], UNIT; C:
-// properties as C:CALLBACK:INDEX:NAME (as scripts write them) or
-// C:CALLBACK:NAME:INDEX. Numbers may be in any unit of the variable's
-// dimension (the units table converts them to its base unit); a text value
-// needs no unit or the unit "string".
+// A variable is written as in a script (see variable_name.h): A:NAME[:INDEX],
+// UNIT; C: properties as C:CALLBACK:INDEX:NAME or C:CALLBACK:NAME:INDEX.
+// Numbers may be in any unit of the variable's dimension (the units table
+// converts them to its base unit); a text value needs no unit or the unit
+// "string".
 #ifndef VELLOMAR_RUNNER_AIRCRAFT_SCENARIO_H_
 #define VELLOMAR_RUNNER_AIRCRAFT_SCENARIO_H_
 
@@ -34,18 +34,10 @@
 #include <vector>
 
 #include "runner/aircraft/sim_state.h"
+#include "runner/aircraft/variable_name.h"
 #include "runner/base/units.h"
 
 namespace runner {
-
-struct VariableName {
-  char kind = 'A';
-  std::string callback;  // C: only
-  std::string name;
-  int index = 0;
-  const Unit* unit = nullptr;  // null: a text, or a number already in base units
-  std::string written;         // as written, for messages
-};
 
 struct Assignment {
   VariableName variable;
@@ -66,7 +58,7 @@ struct Ramp {
 struct ClickRequest {
   std::string where;  // tooltip text, "#N" (Nth area of the panel), or "LINE:..."
   int frame = 1;
-  std::string event;  // M:Event; empty: the area's first click kind, or LeftSingle
+  std::string event;  // M:Event as mouse_events.h spells it; empty: the area's first click kind
 };
 
 struct EventAction {
@@ -90,7 +82,8 @@ struct Scenario {
 bool ParseScenario(const std::string& file, std::string_view contents, Scenario* scenario,
                    std::string* problem);
 
-// "A:NAME, unit" into a variable name; false with the reason.
+// "A:NAME, unit" into a variable a scenario may set (A:, E:, P:, M: or C:,
+// with a unit the units table knows, if any); false with the reason.
 bool ParseVariableName(std::string_view written, VariableName* variable, std::string* problem);
 
 // --set 'A:NAME, unit=VALUE': VALUE a number, or a text in '...' or "...".

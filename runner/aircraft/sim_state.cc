@@ -2,24 +2,18 @@
 
 #include <utility>
 
+#include "common/ascii_case.h"
+#include "runner/base/text.h"
+
 namespace runner {
 
 namespace {
 
-std::string Key(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  std::string key(text.substr(begin, end - begin));
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
-}
+// Names match in any case, blanks around them ignored.
+std::string Key(std::string_view text) { return vellomar::FoldAscii(std::string(Trim(text))); }
 
 char KindKey(char kind) {
-  if (kind >= 'a' && kind <= 'z') kind = static_cast<char>(kind - 'a' + 'A');
+  kind = vellomar::UpperAscii(kind);
   return kind == 'E' ? 'P' : kind;
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace runner {
 
@@ -23,22 +24,21 @@ std::string FormatPlace(const Place& place);
 // and CR each end a line.
 Place Advance(const Place& start, std::string_view text, size_t offset);
 
-// Lines and columns through one text, moved forward only, so that placing
-// every token of a script takes one pass over it. The text is not owned and
-// must outlive the counter.
-class PlaceCounter {
+// The lines of one text, for the line and column of any offset in it: LF,
+// CRLF and CR each end a line (the CR of a CRLF is an ordinary byte of its
+// line). The only line counter of the runner: gauge files, scripts and
+// templates all place what they report with it.
+class LineTable {
  public:
-  // text[start] stands at `line`:`column`.
-  PlaceCounter(std::string_view text, size_t start, int line, int column)
-      : text_(text), position_(start), line_(line), column_(column) {}
-  // Moves to text[offset]; an offset behind the current one is ignored.
-  void MoveTo(size_t offset);
-  int line() const { return line_; }
-  int column() const { return column_; }
+  // text[0] stands at `line`:`column`; the lines after it start at column 1.
+  explicit LineTable(std::string_view text, int line = 1, int column = 1);
+  // The place of text[offset] in `file`; an offset past the end is the end,
+  // a negative one the first place.
+  Place At(const std::string& file, std::ptrdiff_t offset) const;
 
  private:
-  std::string_view text_;
-  size_t position_;
+  std::vector<size_t> starts_;  // offsets at which lines begin
+  size_t size_;
   int line_;
   int column_;
 };

@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/ascii_case.h"
+#include "runner/base/text.h"
+
 namespace runner {
 namespace {
 
@@ -215,18 +218,12 @@ constexpr size_t kLongestName = 48;
 // 100"), blanks around the name dropped. Returns false when `name` is too
 // long to be a unit.
 bool Normalize(std::string_view name, char* out, size_t* length) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  size_t begin = 0;
-  size_t end = name.size();
-  while (begin < end && blank(name[begin])) ++begin;
-  while (end > begin && blank(name[end - 1])) --end;
-  if (end - begin > kLongestName) return false;
-  *length = end - begin;
-  for (size_t i = begin; i < end; ++i) {
-    char c = name[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c == '_') c = ' ';
-    out[i - begin] = c;
+  name = Trim(name);
+  if (name.size() > kLongestName) return false;
+  *length = name.size();
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = vellomar::FoldAscii(name[i]);
+    out[i] = c == '_' ? ' ' : c;
   }
   return true;
 }

@@ -1,10 +1,10 @@
 #include "runner/cli/options.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <system_error>
+
+#include "common/ascii_case.h"
 
 namespace runner {
 
@@ -12,10 +12,7 @@ namespace {
 
 bool IsGaugeFileName(const std::string& name) {
   if (name.size() < 4) return false;
-  std::string end = name.substr(name.size() - 4);
-  std::transform(end.begin(), end.end(), end.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return end == ".xml";
+  return vellomar::FoldAscii(name.substr(name.size() - 4)) == ".xml";
 }
 
 // Everything CLI11 knows about the command line, bound to `options` and to

@@ -1,11 +1,11 @@
 #include "runner/drawing/bitmap.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "common/ascii_case.h"
 #include "runner/base/files.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -27,13 +27,6 @@ namespace fs = std::filesystem;
 // size allowed at 32 bits a pixel, with room for headers.
 constexpr uintmax_t kMaxFileBytes = static_cast<uintmax_t>(kMaxBitmapPixels) * 4 + (1 << 20);
 
-bool SameFolded(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 // `folder`/`part`, with `part` matched in any case when not there as written.
 bool FindPart(const fs::path& folder, const std::string& part, fs::path* found) {
   std::error_code error;
@@ -45,7 +38,7 @@ bool FindPart(const fs::path& folder, const std::string& part, fs::path* found) 
   fs::directory_iterator entries(folder.empty() ? fs::path(".") : folder, error);
   if (error) return false;
   for (const fs::directory_entry& entry : entries) {
-    if (SameFolded(entry.path().filename().u8string(), part)) {
+    if (vellomar::EqualFolded(entry.path().filename().u8string(), part)) {
       *found = folder / entry.path().filename();
       return true;
     }

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <iterator>
 
+#include "common/ascii_case.h"
+#include "runner/base/text.h"
+
 namespace runner {
 namespace {
 
@@ -195,14 +198,6 @@ bool ReadHex(std::string_view digits, uint32_t* number) {
   return true;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
 bool ParseColour(std::string_view text, Rgb* colour) {
@@ -220,10 +215,7 @@ bool ParseColour(std::string_view text, Rgb* colour) {
   }
   char lower[32];
   if (text.empty() || text.size() >= sizeof lower) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  }
+  for (size_t i = 0; i < text.size(); ++i) lower[i] = vellomar::FoldAscii(text[i]);
   lower[text.size()] = '\0';
   const auto* found = std::lower_bound(
       std::begin(kNamedColours), std::end(kNamedColours), lower,

@@ -10,6 +10,9 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
+#include "common/ascii_case.h"
+#include "runner/base/text.h"
+
 namespace runner {
 namespace {
 
@@ -47,20 +50,6 @@ constexpr const char* kFallbackFamilies = "Arial|Tahoma";
 #else
 constexpr const char* kFallbackFamilies = "DejaVu Sans|Liberation Sans";
 #endif
-
-std::string Lower(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 // Calls `try_family` on each '|'-separated name until it returns true.
 template <typename Function>
@@ -168,7 +157,7 @@ bool FontLibrary::HasFamily(const std::string& family) {
 
 const FontLibrary::Resolution& FontLibrary::Resolve(std::string_view name, const Place& place) {
   name = Trim(name);
-  const std::string key = Lower(name);
+  const std::string key = vellomar::FoldAscii(std::string(name));
   const auto known = resolved_.find(key);
   if (known != resolved_.end()) return known->second;
 
@@ -213,8 +202,8 @@ cairo_font_face_t* FontLibrary::Face(std::string_view name, bool bold, bool ital
                                      const Place& place) {
   const Resolution& resolution = Resolve(name, place);
   bold = bold || resolution.bold;
-  const std::string key =
-      Lower(resolution.family) + (bold ? "|bold" : "|normal") + (italic ? "|italic" : "|upright");
+  const std::string key = vellomar::FoldAscii(resolution.family) + (bold ? "|bold" : "|normal") +
+                          (italic ? "|italic" : "|upright");
   const auto known = faces_.find(key);
   if (known != faces_.end()) return known->second;
   cairo_font_face_t* face = cairo_toy_font_face_create(

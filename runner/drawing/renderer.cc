@@ -1,10 +1,12 @@
 #include "runner/drawing/renderer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
+
+#include "common/ascii_case.h"
+#include "runner/base/text.h"
 
 namespace runner {
 
@@ -12,21 +14,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::string Trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return "";
-  const size_t last = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(first, last - first + 1));
-}
-
-std::string Fold(std::string_view text) {
-  std::string folded = Trim(text);
-  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded;
-}
+std::string Fold(std::string_view text) { return vellomar::FoldAscii(std::string(Trim(text))); }
 
 bool ParseNumber(std::string_view text, double* value) {
-  const std::string trimmed = Trim(text);
+  const std::string trimmed(Trim(text));
   if (trimmed.empty()) return false;
   char* end = nullptr;
   const double parsed = std::strtod(trimmed.c_str(), &end);
@@ -276,7 +267,7 @@ GaugeRenderer::~GaugeRenderer() {
 int GaugeRenderer::ReadImage(const XmlNode& node, bool keyed_by_default, bool is_mask) {
   Image image;
   image.place = node.place;
-  if (const std::string* name = node.Attribute("Name")) image.name = Trim(*name);
+  if (const std::string* name = node.Attribute("Name")) image.name = std::string(Trim(*name));
   if (const XmlNode* axis = node.Child("Axis")) ReadPoint(*axis, &image.axis_x, &image.axis_y);
   if (const XmlNode* table = TableNode(node)) image.table = ReadTable(*table);
   double sizes[4] = {0, 0, 0, 0};

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/ascii_case.h"
+#include "runner/base/text.h"
 #include "runner/drawing/xml_read.h"
 
 namespace runner {
@@ -176,11 +178,11 @@ HorizontalAlign ReadHorizontal(PropertyReader* reader, std::string_view name,
                                HorizontalAlign fallback) {
   std::string text;
   if (!reader->ReadText(name, &text)) return fallback;
-  if (EqualsIgnoringCase(text, "left")) return HorizontalAlign::kLeft;
-  if (EqualsIgnoringCase(text, "center") || EqualsIgnoringCase(text, "centre")) {
+  if (vellomar::EqualFolded(text, "left")) return HorizontalAlign::kLeft;
+  if (vellomar::EqualFolded(text, "center") || vellomar::EqualFolded(text, "centre")) {
     return HorizontalAlign::kCenter;
   }
-  if (EqualsIgnoringCase(text, "right")) return HorizontalAlign::kRight;
+  if (vellomar::EqualFolded(text, "right")) return HorizontalAlign::kRight;
   reader->Problem(std::string(name) + " '" + text + "' is not Left, Center or Right");
   return fallback;
 }
@@ -188,11 +190,11 @@ HorizontalAlign ReadHorizontal(PropertyReader* reader, std::string_view name,
 VerticalAlign ReadVertical(PropertyReader* reader, std::string_view name, VerticalAlign fallback) {
   std::string text;
   if (!reader->ReadText(name, &text)) return fallback;
-  if (EqualsIgnoringCase(text, "top")) return VerticalAlign::kTop;
-  if (EqualsIgnoringCase(text, "center") || EqualsIgnoringCase(text, "centre")) {
+  if (vellomar::EqualFolded(text, "top")) return VerticalAlign::kTop;
+  if (vellomar::EqualFolded(text, "center") || vellomar::EqualFolded(text, "centre")) {
     return VerticalAlign::kCenter;
   }
-  if (EqualsIgnoringCase(text, "bottom")) return VerticalAlign::kBottom;
+  if (vellomar::EqualFolded(text, "bottom")) return VerticalAlign::kBottom;
   reader->Problem(std::string(name) + " '" + text + "' is not Top, Center or Bottom");
   return fallback;
 }
@@ -203,7 +205,7 @@ bool ParseTabStops(std::string_view text, std::vector<TextBox::TabStop>* stops) 
   std::vector<TextBox::TabStop> result;
   while (!text.empty()) {
     const size_t comma = text.find(',');
-    std::string_view item = TrimBlanks(text.substr(0, comma));
+    std::string_view item = Trim(text.substr(0, comma));
     TextBox::TabStop stop;
     if (!item.empty()) {
       const char side = item.back();

@@ -3,26 +3,13 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/ascii_case.h"
+#include "runner/base/text.h"
+
 namespace runner {
 
-std::string_view TrimBlanks(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 bool ParseNumber(std::string_view text, double* number) {
-  text = TrimBlanks(text);
+  text = Trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
   double value = 0;
@@ -35,14 +22,14 @@ bool ParseNumber(std::string_view text, double* number) {
 
 const XmlNode* PropertyReader::Child(std::string_view name) const {
   for (const XmlNode& child : node_.children) {
-    if (EqualsIgnoringCase(child.tag, name)) return &child;
+    if (vellomar::EqualFolded(child.tag, name)) return &child;
   }
   return nullptr;
 }
 
 const std::string* PropertyReader::Find(std::string_view name) const {
   for (const auto& [key, value] : node_.attributes) {
-    if (EqualsIgnoringCase(key, name)) return &value;
+    if (vellomar::EqualFolded(key, name)) return &value;
   }
   const XmlNode* child = Child(name);
   return child != nullptr ? &child->text : nullptr;
@@ -78,10 +65,10 @@ bool PropertyReader::ReadInteger(std::string_view name, int* out) {
 bool PropertyReader::ReadBool(std::string_view name, bool* out) {
   const std::string* text = Find(name);
   if (text == nullptr) return false;
-  const std::string_view value = TrimBlanks(*text);
-  if (EqualsIgnoringCase(value, "yes") || EqualsIgnoringCase(value, "true") || value == "1") {
+  const std::string_view value = Trim(*text);
+  if (vellomar::EqualFolded(value, "yes") || vellomar::EqualFolded(value, "true") || value == "1") {
     *out = true;
-  } else if (EqualsIgnoringCase(value, "no") || EqualsIgnoringCase(value, "false") ||
+  } else if (vellomar::EqualFolded(value, "no") || vellomar::EqualFolded(value, "false") ||
              value == "0") {
     *out = false;
   } else {
@@ -131,8 +118,8 @@ bool PropertyReader::ReadPair(std::string_view name, double* x, double* y) {
 
 bool PropertyReader::ReadText(std::string_view name, std::string* out) {
   const std::string* text = Find(name);
-  if (text == nullptr) return false;
-  *out = std::string(TrimBlanks(*text));
+  if (text == nullptr || Trim(*text).empty()) return false;
+  *out = std::string(Trim(*text));
   return true;
 }
 

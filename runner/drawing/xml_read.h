@@ -36,7 +36,8 @@ class PropertyReader {
   bool ReadColour(std::string_view name, Rgb* out);
   // "x,y" text, or a child element with X= and Y= attributes (<Axis X="1" Y="2"/>).
   bool ReadPair(std::string_view name, double* x, double* y);
-  // Text, trimmed.
+  // Text, trimmed; an empty text counts as absent (an FS2004 <FormattedText>
+  // has <Font .../> children beside its Font= attribute).
   bool ReadText(std::string_view name, std::string* out);
 
   void Problem(const std::string& message);
@@ -48,8 +49,6 @@ class PropertyReader {
 
 // Whole text as a number (blanks around it allowed), '.' as the point.
 bool ParseNumber(std::string_view text, double* number);
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-std::string_view TrimBlanks(std::string_view text);
 
 }  // namespace runner
 

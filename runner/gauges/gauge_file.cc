@@ -10,7 +10,9 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "common/ascii_case.h"
 #include "runner/base/files.h"
+#include "runner/base/text.h"
 #include "runner/gauges/macros.h"
 
 namespace runner {
@@ -31,33 +33,6 @@ const std::string* XmlNode::Attribute(std::string_view name) const {
 
 namespace {
 
-// Line starts of the file's bytes, for the place of any offset: LF, CRLF and
-// CR each end a line, as editors on every system write them.
-class LineTable {
- public:
-  explicit LineTable(std::string_view text) {
-    starts_.push_back(0);
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      if (text[i] == '\n' || text[i] == '\r') starts_.push_back(i + 1);
-    }
-  }
-  Place At(const std::string& file, ptrdiff_t offset) const {
-    Place place;
-    place.file = file;
-    if (offset < 0) return place;
-    const size_t at = static_cast<size_t>(offset);
-    const auto next = std::upper_bound(starts_.begin(), starts_.end(), at);
-    const size_t line = static_cast<size_t>(next - starts_.begin());
-    place.line = static_cast<int>(line);
-    place.column = static_cast<int>(at - starts_[line - 1] + 1);
-    return place;
-  }
-
- private:
-  std::vector<size_t> starts_;
-};
-
 bool NameIs(const pugi::xml_node& node, const char* name) {
   return std::string_view(node.name()) == name;
 }
@@ -73,10 +48,10 @@ bool EndsWith(std::string_view text, std::string_view end) {
 }
 
 bool IsTrue(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return false;
-  const char c = text[first];
-  return c == 'T' || c == 't' || c == 'Y' || c == 'y' || c == '1';
+  text = Trim(text);
+  if (text.empty()) return false;
+  const char c = vellomar::FoldAscii(text[0]);
+  return c == 't' || c == 'y' || c == '1';
 }
 
 class GaugeReader {
@@ -282,11 +257,14 @@ class GaugeReader {
     if (label.empty() && (choice.has_minimum || choice.has_maximum)) {
       const pugi::xml_node minimum = node.child("Minimum");
       const pugi::xml_node maximum = node.child("Maximum");
-      label = Trim(minimum ? minimum.child_value() : node.attribute("Minimum").value()) + ".." +
-              Trim(maximum ? maximum.child_value() : node.attribute("Maximum").value());
+      label =
+          std::string(Trim(minimum ? minimum.child_value() : node.attribute("Minimum").value())) +
+          ".." +
+          std::string(Trim(maximum ? maximum.child_value() : node.attribute("Maximum").value()));
     }
     const std::string saved_name = element->name;
-    element->name += " <Case" + (label.empty() ? std::string() : " " + Trim(label)) + ">";
+    element->name +=
+        " <Case" + (label.empty() ? std::string() : " " + std::string(Trim(label))) + ">";
     case_ = &choice;
     for (pugi::xml_node child : node.children()) {
       if (child.type() != pugi::node_element) continue;
@@ -301,12 +279,6 @@ class GaugeReader {
     }
     case_ = nullptr;
     element->name = saved_name;
-  }
-
-  static std::string Trim(std::string text) {
-    text.erase(0, text.find_first_not_of(" \t\r\n"));
-    text.erase(text.find_last_not_of(" \t\r\n") + 1);
-    return text;
   }
 
   void ReadText(const pugi::xml_node& node, Element* element) {
@@ -380,8 +352,7 @@ class GaugeReader {
         Keep(MakeSite(child, SiteKind::kVisible, element->name + " <" + child.name() + ">"),
              &visible);
         // An empty <Visibility/> hides nothing.
-        if (!visible.empty() &&
-            visible.front().text.find_first_not_of(" \t\r\n") != std::string::npos) {
+        if (!visible.empty() && !Trim(visible.front().text).empty()) {
           element->has_visible = true;
           element->visible = std::move(visible.front());
         }
@@ -433,9 +404,7 @@ class GaugeReader {
       if (NameIs(child, "Script")) {
         Keep(MakeSite(child, SiteKind::kClick, site_name), &click->scripts);
       } else if (NameIs(child, "KeyEvent")) {
-        std::string event = ExpandOrKeep(Text(child));
-        event.erase(0, event.find_first_not_of(" \t\r\n"));
-        event.erase(event.find_last_not_of(" \t\r\n") + 1);
+        const std::string event(Trim(ExpandOrKeep(Text(child))));
         if (!event.empty()) click->events.push_back({event, parameter});
       }
     }
@@ -477,8 +446,7 @@ class GaugeReader {
       } else if (name == "Visibility" || name == "Visible") {
         std::vector<Site> visible;
         Keep(MakeSite(child, SiteKind::kVisible, self.name + " <" + child.name() + ">"), &visible);
-        if (!visible.empty() &&
-            visible.front().text.find_first_not_of(" \t\r\n") != std::string::npos) {
+        if (!visible.empty() && !Trim(visible.front().text).empty()) {
           self.has_visible = true;
           self.visible = std::move(visible.front());
         }

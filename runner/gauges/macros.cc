@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runner/base/text.h"
+
 namespace runner {
 
 namespace {
@@ -10,13 +12,6 @@ bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string Trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return std::string();
-  const size_t last = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(first, last - first + 1));
-}
 
 // The argument list at text[open] == '(': its end (one past the ')') and the
 // trimmed arguments; npos when the parentheses never close. Each byte read
@@ -40,11 +35,11 @@ size_t ReadArguments(std::string_view text, size_t open, std::vector<std::string
       ++depth;
     } else if (c == ')') {
       if (--depth == 0) {
-        arguments->push_back(Trim(text.substr(start, i - start)));
+        arguments->emplace_back(Trim(text.substr(start, i - start)));
         return i + 1;
       }
     } else if (c == ',' && depth == 1) {
-      arguments->push_back(Trim(text.substr(start, i - start)));
+      arguments->emplace_back(Trim(text.substr(start, i - start)));
       start = i + 1;
     }
   }

@@ -1,8 +1,11 @@
 #include "runner/gauges/panel.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
+
+#include "common/ascii_case.h"
+#include "runner/aircraft/mouse_events.h"
+#include "runner/base/text.h"
 
 namespace runner {
 
@@ -49,46 +52,14 @@ Panel::~Panel() = default;
 
 namespace {
 
-std::string Fold(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  const size_t last = text.find_last_not_of(" \t\r\n");
-  std::string folded(first == std::string_view::npos ? std::string_view()
-                                                     : text.substr(first, last - first + 1));
-  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded;
-}
-
-// "LeftSingle+LeftDrag" contains "LeftSingle"; the combinations LeftAll,
-// RightAll and MiddleAll contain every event of their button.
-bool KindsContain(const std::string& kinds, const std::string& event) {
-  if (kinds.empty()) return true;
-  size_t start = 0;
-  while (start <= kinds.size()) {
-    size_t end = kinds.find('+', start);
-    if (end == std::string::npos) end = kinds.size();
-    const std::string kind = Fold(std::string_view(kinds).substr(start, end - start));
-    const std::string wanted = Fold(event);
-    if (kind == wanted) return true;
-    if (kind.size() > 3 && kind.compare(kind.size() - 3, 3, "all") == 0 &&
-        wanted.compare(0, kind.size() - 3, kind, 0, kind.size() - 3) == 0) {
-      return true;
-    }
-    start = end + 1;
-  }
-  return false;
-}
+// A tooltip or id as --click and scenarios name it: in any case, blanks
+// around it ignored.
+std::string Fold(std::string_view text) { return vellomar::FoldAscii(std::string(Trim(text))); }
 
 std::string FirstKind(const MouseArea& area) {
   for (const Click& click : area.clicks) {
-    if (click.kinds.empty()) continue;
-    const size_t plus = click.kinds.find('+');
-    std::string kind = click.kinds.substr(0, plus);
-    kind.erase(0, kind.find_first_not_of(" \t\r\n"));
-    kind.erase(kind.find_last_not_of(" \t\r\n") + 1);
-    if (Fold(kind) == "leftall") return "LeftSingle";
-    if (Fold(kind) == "rightall") return "RightSingle";
-    if (Fold(kind) == "middleall") return "MiddleSingle";
-    if (!kind.empty()) return kind;
+    const std::string_view event = FirstMouseEvent(click.kinds);
+    if (!event.empty()) return std::string(event);
   }
   return "LeftSingle";
 }
@@ -380,7 +351,7 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
   engine_->SetMouse(click.event, 0, 0);
   for (size_t i = 0; i < area.area->clicks.size(); ++i) {
     const Click& model = area.area->clicks[i];
-    if (!KindsContain(model.kinds, click.event)) continue;
+    if (!MouseKindsTake(model.kinds, click.event)) continue;
     for (CompiledSite& site : area.clicks[i]) {
       Value ignored;
       RunSite(&site, &ignored);

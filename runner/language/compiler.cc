@@ -4,52 +4,11 @@
 
 #include "common/ascii_case.h"
 #include "hostsim/session.h"
+#include "runner/aircraft/variable_name.h"
 
 namespace runner {
 
 namespace {
-
-std::string Trim(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  const auto blank = [](char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-  };
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
-}
-
-// The parts of a variable token between its commas (commas inside '...' do
-// not split), each trimmed.
-std::vector<std::string> SplitParts(const std::string& inside) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  bool quoted = false;
-  for (size_t i = 0; i <= inside.size(); ++i) {
-    if (i == inside.size() || (inside[i] == ',' && !quoted)) {
-      parts.push_back(Trim(std::string_view(inside).substr(start, i - start)));
-      start = i + 1;
-    } else if (inside[i] == '\'') {
-      quoted = !quoted;
-    }
-  }
-  return parts;
-}
-
-bool TrailingIndex(std::string* name, int* index) {
-  const size_t colon = name->rfind(':');
-  if (colon == std::string::npos || colon + 1 == name->size()) return false;
-  int value = 0;
-  for (size_t i = colon + 1; i < name->size(); ++i) {
-    const char c = (*name)[i];
-    if (c < '0' || c > '9') return false;
-    if (value < 100000000) value = value * 10 + (c - '0');
-  }
-  *index = value;
-  *name = Trim(std::string_view(*name).substr(0, colon));
-  return true;
-}
 
 class Compiler {
  public:
@@ -183,24 +142,35 @@ bool Compiler::CompileVariable(const Token& token, Instruction* instruction) {
 
 bool Compiler::BindVariable(const Token& token, Binding* binding) {
   binding->name = token.spelling;
-  std::vector<std::string> parts = SplitParts(token.text);
-  const std::string& head = parts[0];
-  if (head.size() < 2 || head[1] != ':') {
-    return Error(token,
-                 "expected (X:NAME) or (X:NAME, unit) with X one of A C E G K L M P R, "
-                 "found '" +
-                     token.spelling + "'");
+  VariableName variable;
+  VariableNameError error = VariableNameError::kNone;
+  ParseVariableName(token.text, &variable, &error);
+  const char kind = variable.kind;
+  switch (error) {
+    case VariableNameError::kNone:
+      break;
+    case VariableNameError::kNoKind:
+      return Error(token,
+                   "expected (X:NAME) or (X:NAME, unit) with X one of A C E G K L M P R, "
+                   "found '" +
+                       token.spelling + "'");
+    case VariableNameError::kNoName:
+      return Error(token, std::string("variable name missing after ") + kind + ":");
+    case VariableNameError::kNoUnit:
+      return Error(token, "units missing after ','");
+    case VariableNameError::kNoProperty:
+      return Error(token, "expected (C:CALLBACK:Property), found '" + token.spelling + "'");
+    case VariableNameError::kNoCallback:
+      return Error(token, "callback name missing in C:");
+    case VariableNameError::kNoPropertyName:
+      return Error(token, "property name missing in C:" + variable.callback + ":");
   }
-  char kind = head[0];
-  if (kind >= 'a' && kind <= 'z') kind = static_cast<char>(kind - 'a' + 'A');
-  std::string name = Trim(std::string_view(head).substr(2));
-  if (name.empty()) return Error(token, std::string("variable name missing after ") + kind + ":");
-  const bool has_unit = parts.size() > 1;
-  std::string unit_name = has_unit ? parts[1] : std::string();
-  if (has_unit && unit_name.empty()) return Error(token, "units missing after ','");
+  const std::string& name = variable.name;
+  const bool has_unit = variable.has_unit;
+  const std::string& unit_name = variable.unit_name;
   const Unit* unit = &NumberUnit();
   if (has_unit) {
-    unit = FindUnit(unit_name);
+    unit = variable.unit;
     if (unit == nullptr) {
       Warning(token, "unknown unit '" + unit_name + "': read as a number (factor 1)");
       unit = &NumberUnit();
@@ -222,8 +192,6 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
     case 'E':
     case 'P':
     case 'M': {
-      int index = 0;
-      if (kind == 'A') TrailingIndex(&name, &index);
       if (kind != 'M' && !has_unit && !token.write) {
         Warning(token, std::string(1, kind) + ": variables need units: this read gives 0");
         binding->kind = Binding::Kind::kNothing;
@@ -231,7 +199,7 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
         return true;
       }
       binding->kind = Binding::Kind::kSim;
-      binding->sim = target_->sim->Find(kind, "", name, index);
+      binding->sim = target_->sim->Find(kind, "", name, variable.index);
       if (kind == 'E' || kind == 'P' || kind == 'M') read_only();
       return true;
     }
@@ -278,31 +246,15 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
       binding->name = name;
       return true;
     case 'C': {
-      const size_t colon = name.find(':');
-      if (colon == std::string::npos) {
-        return Error(token, "expected (C:CALLBACK:Property), found '" + token.spelling + "'");
-      }
-      const std::string callback = Trim(std::string_view(name).substr(0, colon));
-      std::string property = Trim(std::string_view(name).substr(colon + 1));
-      if (callback.empty()) return Error(token, "callback name missing in C:");
-      if (property.empty()) return Error(token, "property name missing in C:" + callback + ":");
+      const std::string& callback = variable.callback;
+      const std::string& property = variable.property;
       const hostsim::PanelObject panel =
           target_->host != nullptr && target_->module_gauge != nullptr
               ? target_->host->Registered(callback)
               : hostsim::PanelObject();
       if (!panel) {
-        int index = 0;
-        std::string plain = property;
-        const size_t inner = property.find(':');
-        if (inner != std::string::npos) {
-          const std::string number = Trim(std::string_view(property).substr(0, inner));
-          if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) {
-            index = std::stoi(number.substr(0, 8));
-            plain = Trim(std::string_view(property).substr(inner + 1));
-          }
-        }
         binding->kind = Binding::Kind::kSim;
-        binding->sim = target_->sim->Find('C', callback, plain, index);
+        binding->sim = target_->sim->Find('C', callback, name, variable.index);
         return true;
       }
       binding->kind = Binding::Kind::kModule;
@@ -346,7 +298,7 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
       return true;
     }
     default:
-      return Error(token, std::string("unknown variable kind '") + head[0] +
+      return Error(token, std::string("unknown variable kind '") + variable.written[0] +
                               ":' (known: A C E G K L M P R)");
   }
 }

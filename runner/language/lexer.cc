@@ -213,11 +213,14 @@ bool Lex(std::string_view text, int line, int column, const LexOptions& options,
   const std::string_view s =
       options.decode_entities ? std::string_view(decoded_text) : text.substr(skip);
   const auto raw_offset = [&](size_t i) { return options.decode_entities ? raw[i] : i + skip; };
-  PlaceCounter counter(text, skip, line, column);
+  const LineTable lines(text.substr(skip), line, column);
+  const auto place = [&](size_t at) {
+    return lines.At(std::string(), static_cast<std::ptrdiff_t>(raw_offset(at) - skip));
+  };
   const auto fail = [&](size_t at, std::string message) {
-    counter.MoveTo(raw_offset(at));
-    error->line = counter.line();
-    error->column = counter.column();
+    const Place where = place(at);
+    error->line = where.line;
+    error->column = where.column;
     error->message = std::move(message);
     return false;
   };
@@ -289,11 +292,10 @@ bool Lex(std::string_view text, int line, int column, const LexOptions& options,
     token.spelling = std::string(s.substr(start, i - start));
     token.after_long_comment = long_comment;
     long_comment = false;
-    counter.MoveTo(raw_offset(start));
-    token.line = counter.line();
-    token.column = counter.column();
-    counter.MoveTo(raw_offset(i - 1));
-    token.end_line = counter.line();
+    const Place token_start = place(start);
+    token.line = token_start.line;
+    token.column = token_start.column;
+    token.end_line = place(i - 1).line;
     if (token.kind == TokenKind::kWord) {
       std::string problem;
       if (!Classify(&token, &problem)) {

@@ -4,22 +4,15 @@
 #include <utility>
 
 #include "runner/base/place.h"
+#include "runner/base/text.h"
 
 namespace runner {
 
 namespace {
 
-std::string Trim(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  return std::string(text.substr(begin, end - begin));
-}
-
 // %{:N}, %{:<N}, %{:<=N}, %{:>N}, %{:>=N}, %{:=N}: the comparison and N.
 bool ParseLabel(std::string_view label, char* comparison, double* value) {
-  std::string rest = Trim(label);
+  std::string rest(Trim(label));
   *comparison = '=';
   if (rest.compare(0, 2, "<=") == 0) {
     *comparison = 'l';
@@ -31,7 +24,7 @@ bool ParseLabel(std::string_view label, char* comparison, double* value) {
     *comparison = rest[0];
     rest.erase(0, 1);
   }
-  rest = Trim(rest);
+  rest = std::string(Trim(rest));
   if (rest.empty()) return false;
   char* end = nullptr;
   *value = std::strtod(rest.c_str(), &end);
@@ -59,19 +52,22 @@ bool Matches(char comparison, double v, double n) {
 
 bool CompileTemplate(std::string_view text, int line, int column, bool multiline,
                      CompileTarget* target, Template* result) {
-  PlaceCounter counter(text, 0, line, column);
+  const LineTable lines(text, line, column);
+  const auto place = [&](size_t at) {
+    return lines.At(std::string(), static_cast<std::ptrdiff_t>(at));
+  };
   const auto fail = [&](size_t at, const std::string& message) {
-    counter.MoveTo(at);
-    ReportAt(target->diagnostics, *result->info, Severity::kError, counter.line(), counter.column(),
+    const Place where = place(at);
+    ReportAt(target->diagnostics, *result->info, Severity::kError, where.line, where.column,
              message);
     return false;
   };
   const auto add = [&](Template::PartKind kind, size_t at) -> Template::Part& {
-    counter.MoveTo(at);
+    const Place where = place(at);
     Template::Part part;
     part.kind = kind;
-    part.line = counter.line();
-    part.column = counter.column();
+    part.line = where.line;
+    part.column = where.column;
     result->parts.push_back(std::move(part));
     return result->parts.back();
   };
@@ -126,8 +122,8 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       auto script = std::make_unique<Script>();
       script->registers = result->registers;
       script->info = result->info;
-      counter.MoveTo(i + 2);
-      if (!CompileText(text.substr(i + 2, j - i - 2), counter.line(), counter.column(), target,
+      const Place inside = place(i + 2);
+      if (!CompileText(text.substr(i + 2, j - i - 2), inside.line, inside.column, target,
                        script.get())) {
         return false;
       }
@@ -152,9 +148,9 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       const size_t close = text.find('}', i + 2);
       if (close == std::string_view::npos) {
         // The simulator looks for the } and shows nothing more when there is none.
-        counter.MoveTo(i);
-        ReportAt(target->diagnostics, *result->info, Severity::kWarning, counter.line(),
-                 counter.column(), "%{ without a closing }: the rest of the text is not shown");
+        const Place where = place(i);
+        ReportAt(target->diagnostics, *result->info, Severity::kWarning, where.line, where.column,
+                 "%{ without a closing }: the rest of the text is not shown");
         break;
       }
       const std::string_view keyword = text.substr(i + 2, close - i - 2);
@@ -176,9 +172,8 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
         char comparison = '=';
         double value = 0;
         if (!ParseLabel(keyword.substr(1), &comparison, &value)) {
-          counter.MoveTo(i);
-          ReportAt(target->diagnostics, *result->info, Severity::kWarning, counter.line(),
-                   counter.column(),
+          const Place where = place(i);
+          ReportAt(target->diagnostics, *result->info, Severity::kWarning, where.line, where.column,
                    "case label '%{" + std::string(keyword) + "}' has no number: it never matches");
           comparison = 'n';
         }

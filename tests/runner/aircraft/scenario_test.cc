@@ -85,11 +85,25 @@ const ScenarioCase kScenarioCases[] = {
      "AP_MASTER = { set = \"A:AUTOPILOT MASTER\", value = 1 }\n",
      "K:AP_MASTER sets A:AUTOPILOT MASTER to 1.000000 K:GEAR_TOGGLE toggles A:GEAR HANDLE "
      "POSITION,bool K:HEADING_BUG_SET sets A:AUTOPILOT HEADING LOCK DIR,degree "},
+    {"kinds in any case and every form a script writes",
+     "[set]\n\"a:X : 3 , feet\" = 1\n\"c:fs9gps:2:Name\" = 'x'\n\"e:Zulu Time, hours\" = 2\n"
+     "\"A:Y, feet, ignored\" = 4\n\"m:X\" = 5\n",
+     "A:Y,foot=4.000000 A:X#3,foot=1.000000 C:fs9gps|Name#2='x' E:Zulu Time,hour=2.000000 "
+     "M:X=5.000000 "},
+    {"mouse events in any case, shown as the table spells them",
+     "[[at]]\nframe = 1\nclick = [\"A:rightsingle\", \"B:LeftAll\", \"C: WheelUp\"]\n",
+     "click 'A'@1:RightSingle click 'B:LeftAll'@1 click 'C'@1:WheelUp "},
     {"not TOML", "[set\n", nullptr, "s.toml:1:"},
     {"unknown unit", "[set]\n\"A:X, furlongs\" = 1\n", nullptr,
      "s.toml:2:19: 'A:X, furlongs': unknown unit"},
     {"L: is the gauges'", "[set]\n\"L:X, number\" = 1\n", nullptr,
      "L: and G: belong to the gauges"},
+    {"so is g:", "[set]\n\"g:Var1\" = 1\n", nullptr, "'g:Var1': a scenario sets A:"},
+    {"no kind", "[set]\n\"X\" = 1\n", nullptr, "'X' is not a variable"},
+    {"no name", "[set]\n\"A: \" = 1\n", nullptr, "'A:' has no name"},
+    {"no unit after the comma", "[set]\n\"A:X,\" = 1\n", nullptr, "units missing after ','"},
+    {"C: without a property", "[set]\n\"C:fs9gps\" = 1\n", nullptr, "write C:CALLBACK:NAME"},
+    {"C: with an index and no name", "[set]\n\"C:fs9gps:2:\" = 1\n", nullptr, "has no name"},
     {"a text for a number unit", "[set]\n\"A:X, string\" = 1\n", nullptr, "give it in quotes"},
     {"unknown section", "[sets]\n", nullptr, "unknown section 'sets'"},
     {"at without frame", "[[at]]\nset = {}\n", nullptr, "needs frame"},
@@ -113,6 +127,57 @@ TEST(ScenarioTest, Reads) {
   }
 }
 
+// A scenario played over frames: what the simulated aircraft holds before
+// each frame, and what its K: events do.
+TEST(ScenarioTest, PlaysOverFrames) {
+  Scenario scenario;
+  std::string problem;
+  ASSERT_TRUE(
+      ParseScenario("s.toml",
+                    "[set]\n\"A:ALT, feet\" = 100\n"
+                    "[[at]]\nframe = 2\nuntil = 6\n"
+                    "ramp = { \"A:ALT, feet\" = 500, \"A:VS, feet per minute\" = [10, 50] }\n"
+                    "[[at]]\nframe = 4\nset = { \"A:SPEED, knots\" = 120 }\n"
+                    "[events]\nGEAR_TOGGLE = { toggle = \"A:GEAR, bool\" }\n"
+                    "HDG_SET = { set = \"A:HDG, degrees\" }\n"
+                    "AP_ON = { set = \"A:AP, bool\", value = 1 }\n",
+                    &scenario, &problem))
+      << problem;
+  SimState sim;
+  ScenarioPlayer player(&scenario, &sim);
+  const auto read = [&sim](const char* name, const char* unit) {
+    const SimVariable* variable = sim.Find('A', "", name, 0);
+    return std::to_string(static_cast<int>(FromBase(*FindUnit(unit), variable->base) + 0.5));
+  };
+  std::string frames;
+  player.Start();
+  for (int frame = 1; frame <= 7; ++frame) {
+    player.BeforeFrame(frame);
+    frames += std::to_string(frame) + ": " + read("ALT", "feet") + " " +
+              read("VS", "feet per minute") + " " + read("SPEED", "knots") + "\n";
+  }
+  // The ramp starts from the value it finds at its first frame, or from the
+  // START it was given, and holds its end after its last frame.
+  EXPECT_EQ(frames,
+            "1: 100 0 0\n2: 100 10 0\n3: 200 20 0\n4: 300 30 120\n5: 400 40 120\n"
+            "6: 500 50 120\n7: 500 50 120\n");
+
+  std::string events;
+  const auto fire = [&](const char* event, double parameter) {
+    sim.Fire(0, event, parameter);
+    events += std::string(event) + " -> " + read("GEAR", "bool") + " " + read("HDG", "degrees") +
+              " " + read("AP", "bool") + "\n";
+  };
+  fire("GEAR_TOGGLE", 7);
+  fire("gear_toggle", 0);
+  fire("HDG_SET", 90);
+  fire("AP_ON", 0);
+  fire("OTHER", 5);
+  EXPECT_EQ(events,
+            "GEAR_TOGGLE -> 1 0 0\ngear_toggle -> 0 0 0\nHDG_SET -> 0 90 0\nAP_ON -> 0 90 1\n"
+            "OTHER -> 0 90 1\n");
+}
+
 struct OptionCase {
   const char* option;
   const char* expected;  // null: refused
@@ -124,7 +189,9 @@ TEST(ScenarioTest, SetOption) {
       {"A:ATC ID, string='VLM 1'", "A:ATC ID,string='VLM 1'"},
       {"A:ATC ID, string=VLM1", "A:ATC ID,string='VLM1'"},
       {"A:X=\"a=b\"", "A:X='a=b'"},
+      {"a:X : 2, feet=1", "A:X#2,foot=1.000000"},
       {"A:X, feet=12ft", nullptr},
+      {"A:X, feet=", nullptr},
       {"A:X, feet", nullptr},
       {"X=1", nullptr},
   };
@@ -143,6 +210,9 @@ TEST(ScenarioTest, ClickOption) {
   const OptionCase cases[] = {
       {"Next page@3", "'Next page'@3"},
       {"#2@10:RightSingle", "'#2'@10:RightSingle"},
+      {"#2@1:wheelup", "'#2'@1:WheelUp"},
+      {"#2@1:LeftAll", nullptr},
+      {"#2@1:", nullptr},
       {"mail@home@4", "'mail@home'@4"},
       {"Next", nullptr},
       {"@3", nullptr},
@@ -199,6 +269,8 @@ TEST(OptionsTest, ReadsCommandLines) {
         "--click", "#1@3"},
        "gauge:g.xml frames=1 sim=s.toml set=A:X, feet=1 set=A:Y=2 click=Next@2 click=#1@3"},
       {{"--frames=3", "--", "-odd.xml", "--dump"}, "gauge:-odd.xml script:--dump frames=3"},
+      {{"--frames", "1", "G.xMl", ".XML", "xml", "a.xml2"},
+       "gauge:G.xMl gauge:.XML script:xml script:a.xml2 frames=1"},
       {{"--frames", "0", "g.xml"}, nullptr, "--frames"},
       {{"--frames", "x", "g.xml"}, nullptr, "--frames"},
       {{"--bogus", "g.xml"}, nullptr, "--bogus"},

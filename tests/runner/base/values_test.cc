@@ -11,6 +11,7 @@
 
 #include "runner/base/diagnostics.h"
 #include "runner/base/place.h"
+#include "runner/base/text.h"
 #include "runner/base/units.h"
 #include "runner/base/value.h"
 #include "runner/language/text_format.h"
@@ -120,6 +121,7 @@ TEST(RunnerValuesTest, UnitsConvertToAndFromTheirBase) {
   const UnitCase cases[] = {
       {"feet", Dimension::kLength, 1000, 304.8},
       {"  FT\t", Dimension::kLength, 1, 0.3048},
+      {"\r\nfeet\n", Dimension::kLength, 1, 0.3048},
       {"NMiles", Dimension::kLength, 2, 3704},
       {"Percent_Over_100", Dimension::kNumber, 0.5, 0.5},
       {"percent", Dimension::kNumber, 50, 0.5},
@@ -255,6 +257,35 @@ TEST(RunnerValuesTest, PlacesCountLfCrlfAndCrLineEnds) {
     EXPECT_EQ(FormatPlace(Advance(Place{"f", 1, 1}, text, c.offset)), c.place) << c.offset;
   }
   EXPECT_EQ(FormatPlace(Advance(Place{"g.xml", 5, 3}, "x\ny", 1)), "g.xml:5:4");
+}
+
+// Lines after the first start at column 1, whatever column the text starts
+// at; offsets past the end stand at the end.
+TEST(RunnerValuesTest, LineTablesPlaceEveryOffset) {
+  const struct {
+    const char* text;
+    std::ptrdiff_t offset;
+    const char* place;
+  } cases[] = {
+      {"ab\ncd", -1, "f:3:5"},   {"ab\ncd", 0, "f:3:5"}, {"ab\ncd", 2, "f:3:7"},
+      {"ab\ncd", 3, "f:4:1"},    {"ab\ncd", 5, "f:4:3"}, {"ab\ncd", 6, "f:4:3"},
+      {"", 0, "f:3:5"},          {"", 3, "f:3:5"},       {"\n", 1, "f:4:1"},
+      {"a\r", 1, "f:3:6"},       {"a\r", 2, "f:4:1"},    {"a\r\n", 2, "f:3:7"},
+      {"a\r\nb\rc", 5, "f:5:1"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatPlace(LineTable(c.text, 3, 5).At("f", c.offset)), c.place)
+        << '"' << c.text << "\" " << c.offset;
+  }
+}
+
+TEST(RunnerValuesTest, TrimDropsSpacesTabsAndLineEnds) {
+  const struct {
+    const char* text;
+    const char* trimmed;
+  } cases[] = {{"", ""},    {" ", ""},    {" \t\r\n", ""},    {"a", "a"},
+               {" a", "a"}, {"a\n", "a"}, {"\ta b\r", "a b"}, {"\va\f", "\va\f"}};
+  for (const auto& c : cases) EXPECT_EQ(Trim(c.text), c.trimmed) << '"' << c.text << '"';
 }
 
 TEST(RunnerValuesTest, DiagnosticsPrintOneLineEachAndCount) {

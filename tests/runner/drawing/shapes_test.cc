@@ -273,6 +273,34 @@ TEST(ShapesTest, ScriptResultsAreKeyedByTagWithoutScript) {
   EXPECT_EQ(results.count("Script"), 1u);
 }
 
+// A frame's results reach the drawable whose children are the sites, and no
+// other: two shapes of one element each get their own FillColorScript.
+TEST(ShapesTest, FrameResultsOfOneDrawable) {
+  XmlNode first = Node("<Rectangle><FillColorScript/><LineColorScript/></Rectangle>");
+  XmlNode second = Node("<Rectangle><FillColorScript/><WidthScript/></Rectangle>");
+  first.children[0].result = 0;
+  first.children[1].result = 1;
+  second.children[0].result = 2;
+  second.children[1].result = 7;  // not run in this frame
+  const std::vector<std::pair<std::string, Value>> scripts = {
+      {"FillColorScript", Value::Text("Red")},
+      {"LineColorScript", Value::Text("Gray")},
+      {"FillColorScript", Value::Text("Blue")}};
+  const ScriptResults of_first = ScriptResultsOf(first, scripts);
+  ASSERT_EQ(of_first.size(), 2u);
+  EXPECT_EQ(of_first.at("FillColor").text(), "Red");
+  EXPECT_EQ(of_first.at("LineColor").text(), "Gray");
+  const ScriptResults of_second = ScriptResultsOf(second, scripts);
+  ASSERT_EQ(of_second.size(), 1u);
+  EXPECT_EQ(of_second.at("FillColor").text(), "Blue");
+
+  XmlNode text = Node("<GaugeText><FontColorScript/><GaugeString/></GaugeText>");
+  text.children[1].result = 1;
+  EXPECT_EQ(FrameTextOf(text, {"other", "29.92"}), "29.92");
+  EXPECT_EQ(FrameTextOf(text, {"other"}), "");
+  EXPECT_EQ(FrameTextOf(Node("<Text><String/></Text>"), {"x"}), "");
+}
+
 TEST(ShapesTest, ReadingProblems) {
   XmlNode node = Node("<Rectangle><Width>ten</Width><FillColor>Blurple</FillColor></Rectangle>");
   node.place = Place{"g.xml", 4, 2};

@@ -71,6 +71,15 @@ TEST(TextTest, ReadsBothSchemas) {
   EXPECT_EQ(new_text.line_spacing, 20);
 }
 
+TEST(TextTest, AlternateFontChildrenAreNotTheFont) {
+  EXPECT_EQ(Read(R"(<FormattedText X="10" Y="10"><Font Name="Arial Black"/></FormattedText>)").font,
+            "Arial");
+  EXPECT_EQ(Read(R"(<FormattedText X="10" Y="10" Font="Courier New"><Font Name="Arial"/>
+                    </FormattedText>)")
+                .font,
+            "Courier New");
+}
+
 TEST(TextTest, UnreadableValuesAreProblemsWithTheirPlace) {
   XmlNode node = Node(R"(<Text X="wide" Y="20" Color="Blurple" Adjust="Middle"/>)");
   node.place = Place{"g.xml", 7, 3};

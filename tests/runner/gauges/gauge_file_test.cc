@@ -138,6 +138,13 @@ const GaugeCase kGaugeCases[] = {
      "</Select></Element></Gauge>",
      "Element #1(select@1:75{1} ) !Element #1 <Value>: macro 'a' expands without end (it uses "
      "itself)"},
+    {"blanks around flags, visibility and key events; flags in any case",
+     "<SimBase.Document><SimGauge.Gauge><Element><Visibility>\r\n</Visibility>"
+     "<GaugeText><GaugeString>a</GaugeString><Multiline> YES</Multiline></GaugeText>"
+     "<GaugeText><GaugeString>b</GaugeString><Multiline>no</Multiline></GaugeText></Element>"
+     "<MouseArea><MouseClick><KeyEvent>\r\n HDG_INC \t</KeyEvent><KeyEvent> </KeyEvent>"
+     "</MouseClick></MouseArea></SimGauge.Gauge></SimBase.Document>",
+     "Element #1(text@2:38(multiline){a} text@2:116{b} ) Area #1''< K:HDG_INC>"},
     {"byte-order mark and CRLF, CR endings",
      "\xEF\xBB\xBF<Gauge>\r\n<Update>\r\n 1\r\n</Update>\r<Update>2</Update></Gauge>",
      "update@2:9{\n 1\n} update@5:9{2} "},

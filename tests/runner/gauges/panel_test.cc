@@ -68,6 +68,17 @@ const FrameCase kFrameCases[] = {
      "frame 2\ngauge g1.xml\n  click Area #2 LeftSingle\n  click Area #1 'Next' RightSingle\n"
      "  event K:GEAR_TOGGLE 0\n  event K:NEXT 7\n"
      "summary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"},
+    {"areas numbered across gauges up to the last; click kinds in any case",
+     {"<SimBase.Document><SimGauge.Gauge><MouseArea><MouseClick><ClickType>leftsingle"
+      "</ClickType><KeyEvent>A</KeyEvent></MouseClick></MouseArea><MouseArea><MouseClick>"
+      "<ClickType>RightAll</ClickType><KeyEvent>B</KeyEvent></MouseClick></MouseArea>"
+      "</SimGauge.Gauge></SimBase.Document>",
+      "<Gauge><Mouse><Area><Click Kind='wheelup+WheelDown' Event='C'/></Area></Mouse></Gauge>"},
+     1,
+     {{"#1", 1, ""}, {"#2", 1, ""}, {"#3", 1, ""}},
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n  click Area #2 RightSingle\n"
+     "  event K:A 0\n  event K:B 0\ngauge g2.xml\n  click Area #1 WheelUp\n  event K:C 0\n"
+     "summary: 2 gauges, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
     {"a click kind that does not match runs nothing",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea><MouseClick><ClickType>RightSingle"
       "</ClickType><KeyEvent>X</KeyEvent></MouseClick><MouseClick><ClickType>LeftAll"
