@@ -82,6 +82,7 @@ struct Fixture {
   runner::SimState sim;
   runner::Engine engine{nullptr, &sim, &diagnostics};
   runner::Panel panel{&engine, &sim, &diagnostics};
+  runner::FontLibrary fonts{&diagnostics};
   std::unique_ptr<runner::GaugeRenderer> renderer;
   std::vector<runner::GaugeFrame> frames;
   size_t needle = 60;
@@ -105,7 +106,7 @@ struct Fixture {
     panel.set_keep_elements(true);
     panel.AddGauge(model);
     panel.RunFrame(1, &frames);
-    renderer = std::make_unique<runner::GaugeRenderer>(panel.model(0), &diagnostics);
+    renderer = std::make_unique<runner::GaugeRenderer>(panel.model(0), &fonts, &diagnostics);
   }
   ~Fixture() { fs::remove_all(folder); }
 

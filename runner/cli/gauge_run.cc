@@ -131,6 +131,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     picture_options.frames = options.png_frames;
     picture_options.scale = options.scale;
     picture_options.sheet = options.sheet;
+    picture_options.fonts = options.fonts;
     PictureRun picture_run(picture_options, &diagnostics);
     if (pictures) {
       panel.set_keep_elements(true);

@@ -76,6 +76,10 @@ struct Command {
     app.add_option("--sheet", options->sheet,
                    "gauge files: the frames drawn side by side in one PNG file")
         ->type_name("FILE");
+    app.add_option("--fonts", options->fonts,
+                   "pictures: a folder of font files (the simulator's Fonts), ahead of the "
+                   "system's")
+        ->type_name("DIR");
     app.add_flag("--dump", options->dump,
                  "print the module's arrays and user variables at the end, even after a failure");
     app.add_flag("--strict", options->strict, "count warnings as failures (exit status 1)");
@@ -183,6 +187,7 @@ std::string Usage() {
          "  --png-frames LIST  the frames drawn: 1,10,20-40 or 1-100/10 or all (default last)\n"
          "  --scale F        draw pictures F times their size (default 1)\n"
          "  --sheet FILE     gauge files: the frames drawn side by side in one PNG\n"
+         "  --fonts DIR      pictures: font files (the simulator's Fonts), ahead of the system's\n"
          "  --               what follows is a file, even when it starts with '-'\n";
 }
 

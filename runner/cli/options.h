@@ -38,6 +38,7 @@ struct Options {
   std::string png_frames;  // --png-frames LIST (default: the last frame)
   double scale = 1;        // --scale F
   std::string sheet;       // --sheet FILE
+  std::string fonts;       // --fonts DIR
 };
 
 // Reads `args` (without the program name). Returns false with the reason in

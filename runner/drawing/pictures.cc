@@ -132,11 +132,16 @@ bool PictureRun::Start(const Panel& panel, int frames, std::string* problem) {
       return false;
     }
   }
+  fonts_ = std::make_unique<FontLibrary>(diagnostics_);
+  if (!options_.fonts.empty() && !fonts_->AddDirectory(options_.fonts, problem)) {
+    *problem = "--fonts " + options_.fonts + ": " + *problem;
+    return false;
+  }
   int64_t sheet_width = 0;
   int64_t sheet_height = kMargin;
   for (int g = 0; g < panel.gauges(); ++g) {
     const GaugeModel& model = panel.model(g);
-    renderers_.push_back(std::make_unique<GaugeRenderer>(model, diagnostics_));
+    renderers_.push_back(std::make_unique<GaugeRenderer>(model, fonts_.get(), diagnostics_));
     std::string name = fs::u8path(model.file).stem().u8string();
     if (name.empty()) name = "gauge";
     for (const std::string& other : names_) {

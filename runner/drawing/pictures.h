@@ -22,6 +22,7 @@ struct PictureOptions {
   std::string frames;   // --png-frames: empty for the last frame
   double scale = 1;     // --scale
   std::string sheet;    // --sheet: empty for none
+  std::string fonts;    // --fonts: a folder of the author's fonts, or empty
   bool wanted() const { return !png_dir.empty() || !sheet.empty(); }
 };
 
@@ -44,7 +45,7 @@ class PictureRun {
   // Checks the options against a run of `frames` frames and readies one
   // renderer per gauge of `panel` (which must keep element states). False
   // with the reason (a bad --png-frames or --scale, a folder that cannot be
-  // made, a sheet too large).
+  // made, a --fonts folder that cannot be read, a sheet too large).
   bool Start(const Panel& panel, int frames, std::string* problem);
   // Whether frame `frame` is drawn.
   bool Wanted(int frame) const;
@@ -59,6 +60,7 @@ class PictureRun {
   Diagnostics* diagnostics_;
   std::vector<int> frames_;
   std::vector<std::string> names_;  // per gauge, for file names and the sheet
+  std::unique_ptr<FontLibrary> fonts_;
   std::vector<std::unique_ptr<GaugeRenderer>> renderers_;
   std::vector<std::vector<Picture>> sheet_;  // per gauge, per frame drawn
 };

@@ -224,15 +224,17 @@ struct GaugeRenderer::Image {
 struct GaugeRenderer::Drawable {
   enum class Kind { kImage, kText, kShape };
   Kind kind = Kind::kImage;
-  int case_index = -1;  // drawn only when this case is chosen; -1 always
-  int image = -1;
-  const XmlNode* node = nullptr;
+  int case_index = -1;            // drawn only when this case is chosen; -1 always
+  int index = -1;                 // into images_, texts_ or shapes_
+  const XmlNode* node = nullptr;  // kText, kShape: for its frame results
 };
 
 struct GaugeRenderer::ElementInfo {
   std::vector<size_t> children;
   double x = 0;
   double y = 0;
+  int left = -1;  // the LeftScript's and TopScript's results, if any
+  int top = -1;
   int mask = -1;
   double mask_axis_x = 0;
   double mask_axis_y = 0;
@@ -251,8 +253,8 @@ struct GaugeRenderer::ElementInfo {
   std::vector<Drawable> drawables;
 };
 
-GaugeRenderer::GaugeRenderer(const GaugeModel& model, Diagnostics* diagnostics)
-    : model_(model), diagnostics_(diagnostics) {
+GaugeRenderer::GaugeRenderer(const GaugeModel& model, FontLibrary* fonts, Diagnostics* diagnostics)
+    : model_(model), fonts_(fonts), diagnostics_(diagnostics) {
   for (const Element& element : model_.elements) {
     top_.push_back(elements_.size());
     ReadElement(element, -1);
@@ -262,6 +264,21 @@ GaugeRenderer::GaugeRenderer(const GaugeModel& model, Diagnostics* diagnostics)
 
 GaugeRenderer::~GaugeRenderer() {
   for (auto& [key, surface] : surfaces_) cairo_surface_destroy(surface);
+}
+
+// A problem of the text and shape readers ("FILE:L:C: <Tag> what") as a
+// warning at its place.
+void GaugeRenderer::WarnProblem(const Place& place, const std::string& problem) {
+  const size_t tag = problem.find(": <");
+  Warn(place, tag == std::string::npos ? problem : problem.substr(tag + 2));
+}
+
+void GaugeRenderer::Warn(const Place& place, const std::string& message) {
+  Diagnostic diagnostic;
+  diagnostic.severity = Severity::kWarning;
+  diagnostic.place = place;
+  diagnostic.message = message;
+  diagnostics_->Report(diagnostic);
 }
 
 int GaugeRenderer::ReadImage(const XmlNode& node, bool keyed_by_default, bool is_mask) {
@@ -312,12 +329,7 @@ int GaugeRenderer::ReadImage(const XmlNode& node, bool keyed_by_default, bool is
     image.height = bitmap.height;
   }
   if (bitmap.width == 0) {
-    Diagnostic diagnostic;
-    diagnostic.severity = Severity::kWarning;
-    diagnostic.place = node.place;
-    diagnostic.site = "<" + node.tag + ">";
-    diagnostic.message = problem + "; drawn as an outlined box";
-    diagnostics_->Report(diagnostic);
+    Warn(node.place, "<" + node.tag + "> " + problem + "; drawn as an outlined box");
     if (image.width <= 0) {
       image.width = 64;
       image.height = 16;
@@ -386,8 +398,7 @@ void GaugeRenderer::ReadDrawables(const XmlNode& node, int case_index, ElementIn
       Drawable drawable;
       drawable.kind = Drawable::Kind::kImage;
       drawable.case_index = case_index;
-      drawable.node = &child;
-      drawable.image = ReadImage(child, old, false);
+      drawable.index = ReadImage(child, old, false);
       info->drawables.push_back(drawable);
       if (!info->has_points_to) {
         if (const std::string* points_to = child.Attribute("PointsTo")) {
@@ -398,19 +409,31 @@ void GaugeRenderer::ReadDrawables(const XmlNode& node, int case_index, ElementIn
           info->points_to *= kPi / 180;
         }
       }
-    } else if (tag == "Text" || tag == "GaugeText" || tag == "FormattedText") {
+    } else if (IsTextTag(tag)) {
+      std::vector<std::string> problems;
+      TextBox box;
+      const bool read = ReadTextBox(child, &box, &problems);
+      for (const std::string& problem : problems) WarnProblem(child.place, problem);
+      if (!read) continue;
       Drawable drawable;
       drawable.kind = Drawable::Kind::kText;
       drawable.case_index = case_index;
+      drawable.index = static_cast<int>(texts_.size());
       drawable.node = &child;
+      texts_.push_back(std::move(box));
       info->drawables.push_back(drawable);
-    } else if (tag == "Rectangle" || tag == "Polygon" || tag == "PolyLine" || tag == "Polyline" ||
-               tag == "Circle" || tag == "Ellipse" || tag == "Arc" || tag == "Pie" ||
-               tag == "HorizontalLine" || tag == "VerticalLine" || tag == "Line") {
+    } else if (IsShapeTag(tag)) {
+      std::vector<std::string> problems;
+      Shape shape;
+      const bool read = ReadShape(child, &shape, &problems);
+      for (const std::string& problem : problems) WarnProblem(child.place, problem);
+      if (!read) continue;
       Drawable drawable;
       drawable.kind = Drawable::Kind::kShape;
       drawable.case_index = case_index;
+      drawable.index = static_cast<int>(shapes_.size());
       drawable.node = &child;
+      shapes_.push_back(std::move(shape));
       info->drawables.push_back(drawable);
     } else if (tag == "Select" && case_index < 0) {
       // Cases count through every <Select> of the element, as the frame
@@ -432,6 +455,8 @@ void GaugeRenderer::ReadElement(const Element& element, int parent) {
   {
     ElementInfo info;
     ReadPosition(node, &info.x, &info.y);
+    if (const XmlNode* left = node.Child("LeftScript")) info.left = left->result;
+    if (const XmlNode* top = node.Child("TopScript")) info.top = top->result;
     if (const XmlNode* mask = node.Child("MaskImage")) {
       info.mask = ReadImage(*mask, true, true);
       info.mask_axis_x = images_[static_cast<size_t>(info.mask)].axis_x;
@@ -514,8 +539,8 @@ void GaugeRenderer::ReadSize() {
       origin[i].second += info.y;
       for (size_t child : info.children) origin[child] = origin[i];
       for (const Drawable& drawable : info.drawables) {
-        if (drawable.image < 0) continue;
-        const Image& image = images_[static_cast<size_t>(drawable.image)];
+        if (drawable.kind != Drawable::Kind::kImage) continue;
+        const Image& image = images_[static_cast<size_t>(drawable.index)];
         w = std::max(w, origin[i].first - image.axis_x + image.width);
         h = std::max(h, origin[i].second - image.axis_y + image.height);
       }
@@ -575,8 +600,18 @@ void GaugeRenderer::DrawElement(cairo_t* cr, size_t index, const GaugeFrame& fra
 
   // The element's frame, its reference point, and the frame its content and
   // children are drawn in: shifted along its own axes, then turned.
+  // LeftScript and TopScript replace the written position.
+  double x = info.x;
+  double y = info.y;
+  const auto script = [&](int slot, double* value) {
+    if (slot >= 0 && static_cast<size_t>(slot) < state.scripts.size()) {
+      *value = ToDouble(state.scripts[static_cast<size_t>(slot)].second);
+    }
+  };
+  script(info.left, &x);
+  script(info.top, &y);
   cairo_matrix_t own = parent;
-  cairo_matrix_translate(&own, info.x, info.y);
+  cairo_matrix_translate(&own, x, y);
   cairo_matrix_t inner = own;
   cairo_matrix_translate(&inner, info.mask_axis_x, info.mask_axis_y);
   cairo_matrix_rotate(&inner, RotationAngle(info, state));
@@ -612,12 +647,23 @@ void GaugeRenderer::DrawElement(cairo_t* cr, size_t index, const GaugeFrame& fra
   const double value = state.has_shift ? state.shift : state.has_value ? state.value : state.rotate;
   for (const Drawable& drawable : info.drawables) {
     if (drawable.case_index >= 0 && drawable.case_index != state.case_index) continue;
-    if (drawable.kind != Drawable::Kind::kImage) continue;
-    const Image& image = images_[static_cast<size_t>(drawable.image)];
-    double anchor_x = image.axis_x;
-    double anchor_y = image.axis_y;
-    if (!image.table.entries.empty()) PointAt(image.table, value, &anchor_x, &anchor_y);
-    DrawImage(cr, image, inner, anchor_x, anchor_y);
+    if (drawable.kind == Drawable::Kind::kImage) {
+      const Image& image = images_[static_cast<size_t>(drawable.index)];
+      double anchor_x = image.axis_x;
+      double anchor_y = image.axis_y;
+      if (!image.table.entries.empty()) PointAt(image.table, value, &anchor_x, &anchor_y);
+      DrawImage(cr, image, inner, anchor_x, anchor_y);
+      continue;
+    }
+    // Each text and shape has the results of its own sites.
+    const ScriptResults results = ScriptResultsOf(*drawable.node, state.scripts);
+    cairo_set_matrix(cr, &inner);
+    if (drawable.kind == Drawable::Kind::kText) {
+      DrawTextBox(cr, texts_[static_cast<size_t>(drawable.index)],
+                  FrameTextOf(*drawable.node, state.texts), results, fonts_);
+    } else {
+      DrawShape(cr, shapes_[static_cast<size_t>(drawable.index)], results);
+    }
   }
   if (mask != nullptr) {
     cairo_set_matrix(cr, &own);

@@ -21,6 +21,9 @@
 
 #include "runner/base/diagnostics.h"
 #include "runner/drawing/bitmap.h"
+#include "runner/drawing/fonts.h"
+#include "runner/drawing/shapes.h"
+#include "runner/drawing/text.h"
 #include "runner/gauges/gauge_file.h"
 #include "runner/gauges/panel.h"
 
@@ -43,10 +46,11 @@ cairo_surface_t* SurfaceFromPicture(const Picture& picture);
 class GaugeRenderer {
  public:
   // Reads what `model` draws and loads its bitmaps. A bitmap that cannot be
-  // found or read is a warning to `diagnostics` (once, with its element's
-  // place) and is drawn as an outlined box with its name. `model` must
-  // outlive the renderer.
-  GaugeRenderer(const GaugeModel& model, Diagnostics* diagnostics);
+  // found or read is a warning to `diagnostics` (once, with its place) and
+  // is drawn as an outlined box with its name; so is a text or shape
+  // property that cannot be read (and is left at its default). Texts take
+  // their fonts from `fonts`. None is owned; all must outlive the renderer.
+  GaugeRenderer(const GaugeModel& model, FontLibrary* fonts, Diagnostics* diagnostics);
   GaugeRenderer(const GaugeRenderer&) = delete;
   GaugeRenderer& operator=(const GaugeRenderer&) = delete;
   ~GaugeRenderer();
@@ -92,8 +96,14 @@ class GaugeRenderer {
   void DrawImage(cairo_t* cr, const Image& image, const cairo_matrix_t& matrix, double anchor_x,
                  double anchor_y) const;
 
+  void Warn(const Place& place, const std::string& message);
+  void WarnProblem(const Place& place, const std::string& problem);
+
   const GaugeModel& model_;
+  FontLibrary* fonts_;
   Diagnostics* diagnostics_;
+  std::vector<TextBox> texts_;
+  std::vector<Shape> shapes_;
   double width_ = 0;
   double height_ = 0;
   int background_ = -1;  // image index

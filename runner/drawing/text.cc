@@ -73,9 +73,9 @@ struct Line {
   std::vector<TextBox::TabStop> tabs;
 };
 
-// Splits the text into lines (a multiline box breaks at CR, LF and CRLF; any
-// other turns them into blanks), reads the escape codes it knows and drops
-// the rest, and caps each line at `length` characters.
+// Splits the text into lines (a multiline box breaks at \n, and at CR, LF
+// and CRLF; any other turns those into blanks), reads the escape codes it
+// knows and drops the rest, and caps each line at `length` characters.
 std::vector<Line> Lines(std::string_view text, const TextBox& box, double* line_spacing) {
   std::vector<Line> lines;
   HorizontalAlign align = box.horizontal;
@@ -92,6 +92,19 @@ std::vector<Line> Lines(std::string_view text, const TextBox& box, double* line_
       lines.push_back(Line{std::move(current), align, tabs});
       current.clear();
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      continue;
+    }
+    // The frame keeps a text's backslash sequences: \n breaks a multiline
+    // text's line, \t is a tab.
+    if (c == '\\' && i + 1 < text.size() && text[i + 1] == 'n' && box.multiline) {
+      lines.push_back(Line{std::move(current), align, tabs});
+      current.clear();
+      ++i;
+      continue;
+    }
+    if (c == '\\' && i + 1 < text.size() && text[i + 1] == 't') {
+      current.push_back('\t');
+      ++i;
       continue;
     }
     if (c == '\\' && i + 1 < text.size() && text[i + 1] == '{') {

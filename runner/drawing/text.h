@@ -17,8 +17,9 @@
 //    a cell of width/Length, the glyph centred in it;
 //  * lines are aligned horizontally and vertically in the box (defaults Left
 //    and Top) and clipped to it;
-//  * FormattedText and Multiline texts break at line ends; a tab character
-//    moves to the next of the Tabs stops, where the text after it is put
+//  * FormattedText and Multiline texts break at \n (backslash, n: the frame
+//    drops their raw line ends) and at line ends; a tab (a tab character or
+//    \t) moves to the next of the Tabs stops, where the text after it is put
 //    left of, centred on or right of the stop; escape codes \{...} are read
 //    for alignment (\{ladj=L|C|R}), line spacing (\{lsp=N}) and tab stops
 //    (\{tabs=...}) and otherwise left out.

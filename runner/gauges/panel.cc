@@ -316,7 +316,13 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
         break;
       }
       default:
-        if (state != nullptr) Keep(site, result, state);
+        if (state != nullptr) {
+          Keep(site, result, state);
+          // Left/Top/Width/HeightScript run once; later frames keep it.
+          if (model.kind == SiteKind::kOnce) {
+            Keep(site, result, &(*blank_)[static_cast<size_t>(element->index)]);
+          }
+        }
         break;
     }
   }
@@ -375,6 +381,7 @@ void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
       if (click.frame == frame && click.gauge == static_cast<int>(g)) RunClick(click, &out);
     }
     if (keep_elements_) out.elements = gauge.blank;
+    blank_ = &gauge.blank;
     for (CompiledSite& update : gauge.updates) {
       Value ignored;
       RunSite(&update, &ignored);

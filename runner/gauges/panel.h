@@ -44,7 +44,8 @@ struct ElementState {
   bool has_value = false;
   double value = 0;  // a <Value> standing in the element, clamped
   // By Site::result: each text's result ("" when not run); each ...Script
-  // site's tag ("FillColorScript") and result.
+  // site's tag ("FillColorScript") and result (Left/Top/Width/HeightScript,
+  // which run in the first frame only, keep that result).
   std::vector<std::string> texts;
   std::vector<std::pair<std::string, Value>> scripts;
 };
@@ -132,6 +133,9 @@ class Panel {
   int scripts_ = 0;
   int failed_ = 0;
   bool keep_elements_ = false;
+  // The states every frame starts from, of the gauge running: results of
+  // sites that run in the first frame only stay in them.
+  std::vector<ElementState>* blank_ = nullptr;
 };
 
 }  // namespace runner

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "tests/runner/cli/runner_fixture.h"
+#if VELLOMAR_DRAWING
+#include "runner/drawing/fonts.h"
+#endif
 
 namespace vellomar::testing {
 namespace {
@@ -138,6 +141,69 @@ TEST(GaugeRunTest, NonAsciiFileNames) {
   const CommandResult result = RunRunner({"--quiet", "--sim", scenario, gauge});
   EXPECT_EQ(result.status, 0) << result.out << result.err;
   EXPECT_NE(result.out.find("summary: 1 gauge, 2 scripts, 2 ran"), std::string::npos) << result.out;
+}
+
+#if VELLOMAR_DRAWING
+// Frees the font caches that drawing fills (placeholders' names), once
+// every test is done, so that the leak checkers see only real leaks.
+class FontCaches : public ::testing::Environment {
+ public:
+  void TearDown() override { runner::ReleaseFontCaches(); }
+};
+const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
+#endif
+
+// Pictures from the command line: the files they make, and the options
+// refused. A runner built without pictures says so instead.
+TEST(GaugeRunTest, Pictures) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::u8path(::testing::TempDir()) / "pictures";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const std::string gauge = (folder / "dial.xml").u8string();
+  std::ofstream(gauge) << "<Gauge><Size X='30' Y='20'/><Element><Image Name='gone.bmp'/>"
+                          "</Element></Gauge>";
+  const std::string out = (folder / "out").u8string();
+  const std::string sheet = (folder / "sheet.png").u8string();
+  struct PictureCase {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> files;  // made under `folder`
+    std::string message;             // in the output or the errors
+  };
+  const std::vector<PictureCase> cases = {
+      {{"--frames", "3", "--png", out}, 0, {"out/dial-3.png"}, "bitmap 'gone.bmp' not found"},
+      {{"--frames", "12", "--png", out, "--png-frames", "1-12/5", "--scale", "2"},
+       0,
+       {"out/dial-1.png", "out/dial-6.png", "out/dial-11.png"},
+       "1 warning"},
+      {{"--frames", "2", "--sheet", sheet, "--png-frames", "all"}, 0, {"sheet.png"}, ""},
+      {{"--strict", "--png", out}, 1, {"out/dial-1.png"}, "1 warning"},
+      {{"--frames", "3", "--png", out, "--png-frames", "4"}, 2, {}, "outside the run's frames"},
+      {{"--png", out, "--scale", "0"}, 2, {}, "--scale must be above 0"},
+  };
+  for (const PictureCase& test : cases) {
+    fs::remove_all(folder / "out");
+    fs::remove(sheet);
+    std::vector<std::string> args = test.args;
+    args.insert(args.begin(), "--quiet");
+    args.push_back(gauge);
+    const CommandResult result = RunRunner(args);
+    const std::string label = ::testing::PrintToString(test.args);
+#if VELLOMAR_DRAWING
+    EXPECT_EQ(result.status, test.status) << label << result.out << result.err;
+    for (const std::string& file : test.files) {
+      EXPECT_TRUE(fs::is_regular_file(folder / fs::u8path(file))) << label << ": " << file;
+    }
+    EXPECT_NE((result.out + result.err).find(test.message), std::string::npos)
+        << label << result.out << result.err;
+#else
+    EXPECT_EQ(result.status, 2) << label;
+    EXPECT_NE(result.err.find("pictures are not built into this runner"), std::string::npos)
+        << label << result.err;
+#endif
+  }
+  fs::remove_all(folder);
 }
 
 // An output stream that refuses every byte, as a full disk does.

@@ -374,6 +374,57 @@ std::vector<PictureCase> Cases() {
            "</Image></Element></Element>"),
        {Background(), {"to.bmp", 10, 10, Fill(10, 10, kRed)}},
        {{100, 130, kRed}, {130, 100, kGrey}}});
+  // Alpha: the bitmap's alpha channel blends it (half red over grey);
+  // without Alpha its alpha is ignored.
+  cases.push_back(
+      {"alpha blends with the bitmap's alpha channel",
+       Old("<Element><Position X='10' Y='10'/><Image Name='a.bmp' Alpha='Yes'/></Element>"
+           "<Element><Position X='40' Y='10'/><Image Name='a.bmp'/></Element>"),
+       {Background(), {"a.bmp", 20, 20, Fill(20, 20, 0x80FF0000), 32}},
+       {{15, 15, 0x991919}, {45, 15, kRed}}});
+  // ClipRect: a rectangle in the element's frame.
+  cases.push_back({"ClipRect clips the element",
+                   New("<Element><FloatPosition>50,50</FloatPosition><ClipRect><FloatPosition>0,0"
+                       "</FloatPosition><Size>10,10</Size></ClipRect><Image id='b' Name='big.bmp'/>"
+                       "</Element>"),
+                   {Background(), {"big.bmp", 40, 40, Fill(40, 40, kRed)}},
+                   {{55, 55, kRed}, {65, 55, kGrey}, {55, 65, kGrey}}});
+  // LeftScript and TopScript replace the written position (run in the
+  // first frame, kept after it).
+  cases.push_back({"LeftScript and TopScript place the element",
+                   New("<Element><FloatPosition>5,5</FloatPosition><LeftScript>100</LeftScript>"
+                       "<TopScript>50 20 +</TopScript><Image id='b' Name='to.bmp'/></Element>"),
+                   {Background(), {"to.bmp", 10, 10, Fill(10, 10, kRed)}},
+                   {{105, 75, kRed}, {10, 10, kGrey}}});
+  // E16: a 0x colour is blue-green-red, a # colour red-green-blue; the
+  // rectangles sit in an element shifted 100 px right.
+  cases.push_back(
+      {"E16 colours of shapes, in their element's frame",
+       New("<Element><FloatPosition>0,10</FloatPosition><Shift><Scale>1,0</Scale><Expression>"
+           "<Script>100</Script></Expression></Shift><Rectangle><Width>20</Width><Height>10"
+           "</Height><FillColor>0xFF4C00</FillColor></Rectangle></Element><Element>"
+           "<FloatPosition>0,30</FloatPosition><Shift><Scale>1,0</Scale><Expression><Script>100"
+           "</Script></Expression></Shift><Rectangle><Width>20</Width><Height>10</Height>"
+           "<FillColorScript>'#FF4C00'</FillColorScript></Rectangle></Element>"),
+       {Background()},
+       {{110, 15, 0x004CFF}, {110, 35, 0xFF4C00}, {10, 15, kGrey}, {10, 35, kGrey}}});
+  // E22: a hub disc centred on (60, 50) with a grey ring, turned with its
+  // element (a circle turns onto itself).
+  cases.push_back(
+      {"E22 circle hub",
+       New("<Element><FloatPosition>60,50</FloatPosition><Rotation><Expression><Script>1"
+           "</Script></Expression></Rotation><Circle><Axis>5,5</Axis><Radius>5</Radius>"
+           "<FillColor>Black</FillColor><LineWidth>2</LineWidth><LineColor>Gray</LineColor>"
+           "</Circle></Element>"),
+       {Background()},
+       {{60, 50, 0x000000}, {55.5, 50, 0x808080}, {64.5, 50, 0x808080}, {52, 50, kGrey}}});
+  // A rectangle in an element turned a quarter clockwise: it hangs down.
+  cases.push_back(
+      {"shapes turn with their element",
+       Old("<Element><Position X='100' Y='100'/><Rotate><Value>1.5707963</Value></Rotate>"
+           "<Rectangle Width='40' Height='6' FillColor='#FF0000'/></Element>"),
+       {Background()},
+       {{97, 120, kRed}, {120, 103, kGrey}}});
   // E24: only the high-resolution bitmap, drawn at ImageSizes' first pair.
   cases.push_back(
       {"E24 ImageSizes with a high-resolution file only",
@@ -433,7 +484,8 @@ class DrawingTest : public ::testing::Test {
     panel.AddGauge(model);
     std::vector<GaugeFrame> frames;
     panel.RunFrame(1, &frames);
-    GaugeRenderer renderer(panel.model(0), &diagnostics);
+    FontLibrary fonts(&diagnostics);
+    GaugeRenderer renderer(panel.model(0), &fonts, &diagnostics);
     renderer.Draw(frames[0], scale, &drawn.picture);
     drawn.width = renderer.width();
     drawn.height = renderer.height();
@@ -536,13 +588,36 @@ TEST_F(DrawingTest, GaugeSize) {
   }
 }
 
+// A text in the frame's words, placed in its element's frame: a GaugeText
+// in a shifted element draws its yellow glyphs only inside its moved box.
+TEST_F(DrawingTest, TextsShowTheFramesTextInTheirElementsFrame) {
+  const Drawn drawn =
+      Draw(New("<Element><FloatPosition>20,20</FloatPosition><Shift><Scale>1,0</Scale><Expression>"
+               "<Script>100</Script></Expression></Shift><GaugeText><GaugeString>%(7 6 *)%!d!"
+               "</GaugeString><FontColor>Yellow</FontColor><FontHeight>20</FontHeight>"
+               "<Size>60,24</Size><Transparent>True</Transparent></GaugeText></Element>"),
+           {Background()});
+  EXPECT_EQ(drawn.messages, "");
+  int inside = 0;
+  int outside = 0;
+  for (int y = 0; y < drawn.picture.height; ++y) {
+    for (int x = 0; x < drawn.picture.width; ++x) {
+      const uint32_t pixel = drawn.picture.At(x, y);
+      if ((pixel >> 8 & 0xFF) > 0x80 || (pixel >> 16 & 0xFF) < 0xC0) continue;  // not yellow
+      (x >= 120 && x < 180 && y >= 20 && y < 44 ? inside : outside)++;
+    }
+  }
+  EXPECT_GT(inside, 20);
+  EXPECT_EQ(outside, 0);
+}
+
 TEST_F(DrawingTest, MissingBitmapIsAnOutlinedBoxAndOneWarning) {
   const Drawn drawn =
       Draw(Old("<Element><Position X='10' Y='20'/><Image Name='gone.bmp' ImageSizes='60,20'/>"
                "</Element>"),
            {Background()});
   EXPECT_NE(drawn.messages.find("gauge.xml:1:"), std::string::npos) << drawn.messages;
-  EXPECT_NE(drawn.messages.find("warning: bitmap 'gone.bmp' not found"), std::string::npos)
+  EXPECT_NE(drawn.messages.find("warning: <Image> bitmap 'gone.bmp' not found"), std::string::npos)
       << drawn.messages;
   EXPECT_EQ(drawn.messages.find("warning", drawn.messages.find("warning") + 1), std::string::npos)
       << drawn.messages;
@@ -675,7 +750,8 @@ TEST(GoldenPictureTest, AirspeedExample) {
     player.BeforeFrame(frame);
     panel.RunFrame(frame, &frames);
   }
-  GaugeRenderer renderer(panel.model(0), &diagnostics);
+  FontLibrary fonts(&diagnostics);
+  GaugeRenderer renderer(panel.model(0), &fonts, &diagnostics);
   Picture drawn;
   renderer.Draw(frames[0], 1, &drawn);
   EXPECT_EQ(err.str(), "");

@@ -260,6 +260,41 @@ TEST(TextTest, ScriptResultsReplaceColourAndHeight) {
       << Describe(large.At((left + right) / 2, (top + large_bottom) / 2));
 }
 
+// Multiline texts come from the frame with raw line ends dropped and their
+// \n and \t kept as written.
+TEST(TextTest, BackslashSequencesBreakLinesAndTab) {
+  struct Case {
+    const char* xml;
+    const char* text;
+    bool two_lines;
+  };
+  const Case cases[] = {
+      {R"(<FormattedText X="100" Y="60" FontSize="20" Color="White"/>)", "II\\nII", true},
+      {"<GaugeText><Size>100,60</Size><FontHeight>20</FontHeight><FontColor>White</FontColor>"
+       "<Transparent>True</Transparent><Multiline>True</Multiline></GaugeText>",
+       "II\\nII", true},
+      {"<GaugeText><Size>100,60</Size><FontHeight>20</FontHeight><FontColor>White</FontColor>"
+       "<Transparent>True</Transparent></GaugeText>",
+       "II\\nII", false},
+  };
+  for (const Case& c : cases) {
+    Canvas canvas(120, 70, kPanel);
+    Draw(&canvas, c.xml, c.text, 10, 5);
+    int left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_TRUE(canvas.Ink(&left, &top, &right, &bottom)) << c.xml;
+    EXPECT_EQ(bottom - top > 25, c.two_lines) << c.xml;
+  }
+  Canvas canvas(220, 40, kPanel);
+  Draw(&canvas,
+       "<GaugeText><Size>200,30</Size><FontHeight>20</FontHeight><FontColor>White</FontColor>"
+       "<Transparent>True</Transparent><Tabs>100R</Tabs></GaugeText>",
+       "\\tHH", 10, 5);
+  int left = 0, top = 0, right = 0, bottom = 0;
+  ASSERT_TRUE(canvas.Ink(&left, &top, &right, &bottom));
+  EXPECT_GE(right, 107);
+  EXPECT_LE(right, 110);
+}
+
 TEST(TextTest, FormattedTextBreaksLinesAndReadsAlignmentCodes) {
   Canvas canvas(120, 70, kPanel);
   Draw(&canvas, R"(<FormattedText X="100" Y="60" Font="Arial" FontSize="20" Color="White"/>)",

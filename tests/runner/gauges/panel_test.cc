@@ -212,7 +212,8 @@ TEST(PanelTest, KeepsElementStatesWhenAsked) {
       "<Element><Select><Value>2</Value><Case Value='1'><Text><String>one</String></Text>"
       "</Case><Case Value='2'><Text><String>two</String></Text></Case></Select>"
       "<Element><Rotate><Value Maximum='1'>3</Value></Rotate><Shift><Value>4</Value></Shift>"
-      "<Rectangle><FillColorScript>@C</FillColorScript></Rectangle></Element></Element>"
+      "<Rectangle><FillColorScript>@C</FillColorScript></Rectangle><LeftScript>7</LeftScript>"
+      "</Element></Element>"
       "<Element><Visible>0</Visible><Element><Value>5</Value></Element></Element></Gauge>",
       &model, &problem))
       << problem;
@@ -237,7 +238,8 @@ TEST(PanelTest, KeepsElementStatesWhenAsked) {
   EXPECT_TRUE(states[1].has_rotate && states[1].has_shift);
   EXPECT_EQ(states[1].rotate, 1);
   EXPECT_EQ(states[1].shift, 4);
-  ASSERT_EQ(states[1].scripts.size(), 1u);
+  ASSERT_EQ(states[1].scripts.size(), 2u);
+  EXPECT_EQ(states[1].scripts[1].first, "LeftScript");
   EXPECT_EQ(states[1].scripts[0].first, "FillColorScript");
   EXPECT_EQ(ToText(states[1].scripts[0].second), "Red");
   // The nodes name the same slots.
@@ -250,6 +252,29 @@ TEST(PanelTest, KeepsElementStatesWhenAsked) {
   EXPECT_EQ(
       model.elements[0].node.Child("Select")->children[2].Child("Text")->Child("String")->result,
       1);
+}
+
+// Left/Top/Width/HeightScript run in the first frame only; their results
+// stay in the states of the frames after it.
+TEST(PanelTest, KeepsFirstFrameResults) {
+  SimState sim;
+  std::ostringstream err;
+  Diagnostics diagnostics(&err);
+  Engine engine(nullptr, &sim, &diagnostics);
+  Panel panel(&engine, &sim, &diagnostics);
+  GaugeModel model;
+  std::string problem;
+  ASSERT_TRUE(ParseGaugeFile(
+      "g.xml", "<Gauge><Element><LeftScript>7</LeftScript></Element></Gauge>", &model, &problem));
+  panel.set_keep_elements(true);
+  panel.AddGauge(model);
+  std::vector<GaugeFrame> frames;
+  for (int frame = 1; frame <= 3; ++frame) {
+    panel.RunFrame(frame, &frames);
+    ASSERT_EQ(frames[0].elements.size(), 1u);
+    ASSERT_EQ(frames[0].elements[0].scripts.size(), 1u);
+    EXPECT_EQ(ToDouble(frames[0].elements[0].scripts[0].second), 7) << "frame " << frame;
+  }
 }
 
 TEST(PanelTest, RefusesUnknownClicks) {
