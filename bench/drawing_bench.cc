@@ -101,7 +101,7 @@ struct Fixture {
     WriteBmp(folder / "mask.bmp", 60, 200, 0x010101, 0x010101);
     std::ofstream(folder / "synthetic.xml") << SyntheticGauge();
     runner::GaugeModel model;
-    std::string problem;
+    runner::Diagnostic problem;
     if (!runner::LoadGaugeFile((folder / "synthetic.xml").u8string(), &model, &problem)) return;
     panel.set_keep_elements(true);
     panel.AddGauge(model);

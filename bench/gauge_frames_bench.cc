@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "hostsim/session.h"
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/units.h"
+#include "runner/cli/workbench.h"
 #include "runner/gauges/gauge_file.h"
 #include "runner/gauges/panel.h"
 #include "runner/language/engine.h"
@@ -53,43 +53,38 @@ std::string SyntheticGauge() {
 }
 
 void BM_GaugeFrames(benchmark::State& state) {
-  hostsim::Session session;
-  std::string problem;
-  if (!session.Load(VELLOMAR_MODULE_PATH, &problem) || !session.Start(0, &problem)) {
-    state.SkipWithError(problem.c_str());
-    return;
-  }
   runner::GaugeModel model;
-  if (!runner::ParseGaugeFile("synthetic.xml", SyntheticGauge(), &model, &problem)) {
-    state.SkipWithError(problem.c_str());
+  runner::Diagnostic unreadable;
+  if (!runner::ParseGaugeFile("synthetic.xml", SyntheticGauge(), &model, &unreadable)) {
+    state.SkipWithError(runner::FormatDiagnostic(unreadable).c_str());
     return;
   }
   std::ostringstream messages;
-  runner::Diagnostics diagnostics(&messages);
-  runner::SimState sim;
+  runner::Workbench bench(&messages);
+  std::string problem;
+  if (!bench.Open(VELLOMAR_MODULE_PATH, &problem) || !bench.session().panel()) {
+    state.SkipWithError(problem.empty() ? "the module did not start" : problem.c_str());
+    return;
+  }
+  runner::SimState& sim = bench.sim();
   sim.Set(sim.Find('A', "", "AVIONICS MASTER SWITCH", 0), runner::FindUnit("bool"), 1);
   sim.Set(sim.Find('A', "", "INDICATED ALTITUDE", 0), runner::FindUnit("feet"), 3500);
   sim.Set(sim.Find('A', "", "AIRSPEED INDICATED", 0), runner::FindUnit("knots"), 120);
-  {
-    runner::Engine engine(&session.host(), &sim, &diagnostics);
-    runner::Panel panel(&engine, &sim, &diagnostics);
-    panel.AddGauge(model);
-    if (panel.scripts() < 700 || panel.failed() != 0) {
-      state.SkipWithError("the synthetic gauge did not load whole");
-    } else {
-      std::vector<runner::GaugeFrame> frames;
-      int frame = 0;
-      for (auto _ : state) {
-        panel.RunFrame(++frame, &frames);
-        benchmark::DoNotOptimize(frames.data());
-      }
-      state.counters["frames"] =
-          benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-      state.counters["scripts"] = panel.scripts();
-    }
-    engine.ReleaseGauges();
-    session.Stop();
+  runner::Panel panel(&bench.engine(), &sim, &bench.diagnostics());
+  panel.AddGauge(model);
+  if (panel.scripts() < 700 || panel.failed() != 0) {
+    state.SkipWithError("the synthetic gauge did not load whole");
+    return;
   }
+  std::vector<runner::GaugeFrame> frames;
+  int frame = 0;
+  for (auto _ : state) {
+    panel.RunFrame(++frame, &frames);
+    benchmark::DoNotOptimize(frames.data());
+  }
+  state.counters["frames"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["scripts"] = panel.scripts();
 }
 BENCHMARK(BM_GaugeFrames)->Unit(benchmark::kMicrosecond);
 

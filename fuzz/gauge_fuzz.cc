@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
+#include "runner/cli/workbench.h"
 #include "runner/gauges/gauge_file.h"
 #include "runner/gauges/panel.h"
 #include "runner/language/engine.h"
@@ -29,23 +29,22 @@ class NullBuffer : public std::streambuf {
 
 void RunAsGauge(const std::string& text, std::ostream* messages) {
   runner::GaugeModel model;
-  std::string problem;
-  if (!runner::ParseGaugeFile("fuzz.xml", text, &model, &problem)) return;
-  runner::SimState sim;
-  runner::Diagnostics diagnostics(messages);
-  runner::Engine engine(nullptr, &sim, &diagnostics);
-  runner::Panel panel(&engine, &sim, &diagnostics);
+  runner::Diagnostic unreadable;
+  if (!runner::ParseGaugeFile("fuzz.xml", text, &model, &unreadable)) return;
+  runner::Workbench bench(messages);
+  bench.OpenWithoutModule();
+  runner::Panel panel(&bench.engine(), &bench.sim(), &bench.diagnostics());
   panel.AddGauge(model);
+  std::string problem;
   panel.AddClick({"#1", 2, ""}, &problem);
   std::vector<runner::GaugeFrame> frames;
   for (int frame = 1; frame <= 3; ++frame) panel.RunFrame(frame, &frames);
-  engine.ReleaseGauges();
 }
 
 void RunAsScript(const std::string& text, std::ostream* messages) {
-  runner::SimState sim;
-  runner::Diagnostics diagnostics(messages);
-  runner::Engine engine(nullptr, &sim, &diagnostics);
+  runner::Workbench bench(messages);
+  bench.OpenWithoutModule();
+  runner::Engine& engine = bench.engine();
   const int gauge = engine.AddGauge("fuzz");
   const runner::Place start{"fuzz", 1, 1};
   if (runner::Script* script = engine.CompileScript(gauge, text, start, "script")) {
@@ -58,7 +57,6 @@ void RunAsScript(const std::string& text, std::ostream* messages) {
     std::string shown;
     for (int frame = 1; frame <= 2; ++frame) engine.Render(text_template, &shown);
   }
-  engine.ReleaseGauges();
 }
 
 }  // namespace

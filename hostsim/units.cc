@@ -26,12 +26,6 @@ bool UnitsTable::Find(const std::string& name, int32_t* code) const {
   return true;
 }
 
-std::string UnitsTable::Names() const {
-  std::string names;
-  for (const auto& unit : codes_) names += (names.empty() ? "" : ", ") + unit.first;
-  return names;
-}
-
 void UnitsTable::Set(const std::string& name, int32_t code) { codes_[FoldAscii(name)] = code; }
 
 }  // namespace hostsim

@@ -23,8 +23,6 @@ class UnitsTable {
 
   // The code for `name` (any case), or false when the table lacks it.
   bool Find(const std::string& name, int32_t* code) const;
-  // Every name, folded, in alphabetical order, separated by ", ".
-  std::string Names() const;
   // Adds `name` or changes its code.
   void Set(const std::string& name, int32_t code);
 

@@ -38,7 +38,7 @@ struct StorageState {
   // every lookup finds exactly the record a walk from the head would find.
   // Emptied with the lists at stop; they own their tables, not the records.
   RecordVector user_by_id;     // UserVariable*, at position id - 15
-  RecordIndex user_by_name;    // UserVariable*, by HashIgnoringCase(name)
+  RecordIndex user_by_name;    // UserVariable*, by HashIfFits(name)
   RecordIndex array_by_token;  // ArrayRecord*, by HashKey(token)
   RecordIndex array_by_name;   // ArrayRecord*, by HashKey(address of the name text)
   ArrayRecord* array_tail;     // the last array, null when there is none

@@ -62,12 +62,6 @@ bool HashFolded(const char* text, const FoldedHead& head, std::size_t limit, uin
 
 }  // namespace
 
-uint32_t HashIgnoringCase(const char* text) {
-  uint32_t hash = 0;
-  HashFolded(text, ReadFoldedHead(text), static_cast<std::size_t>(-1), &hash);
-  return hash;
-}
-
 bool HashIfFits(const char* text, const FoldedHead& head, uint32_t* hash) {
   return HashFolded(text, head, kTextSlotSize, hash);
 }

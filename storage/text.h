@@ -62,12 +62,10 @@ constexpr FoldedHead ReadFoldedHead(const char* text) {
   return head;
 }
 
-// A hash of `text` that ignores the case of ASCII letters, so that texts that
-// EqualIgnoringCase() holds equal have equal hashes. Not null.
-uint32_t HashIgnoringCase(const char* text);
-
-// HashIgnoringCase(text), given the text's head, for a text that fits a slot;
-// false for a longer one. Reads no further than FitsSlot().
+// A hash of `text`, given the text's head, that ignores the case of ASCII
+// letters, so that texts that EqualIgnoringCase() holds equal have equal
+// hashes; for a text that fits a slot, false for a longer one. Reads no
+// further than FitsSlot().
 bool HashIfFits(const char* text, const FoldedHead& head, uint32_t* hash);
 
 // True when `text` is not null and fits a slot. Reads at most kTextSlotSize

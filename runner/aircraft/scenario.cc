@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <utility>
 
 #include "runner/aircraft/mouse_events.h"
 #include "runner/base/place.h"
@@ -19,9 +20,12 @@ bool ParseWhole(std::string_view text, int* number) {
   return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
-std::string Where(const std::string& file, const toml::source_region& source) {
-  return FormatPlace(
-      Place{file, static_cast<int>(source.begin.line), static_cast<int>(source.begin.column)});
+Diagnostic Unreadable(const std::string& file, const toml::source_region& source,
+                      std::string message) {
+  return MakeDiagnostic(
+      Severity::kUnreadable,
+      Place{file, static_cast<int>(source.begin.line), static_cast<int>(source.begin.column)},
+      std::move(message));
 }
 
 class Reader {
@@ -61,11 +65,11 @@ class Reader {
     return true;
   }
 
-  std::string problem;
+  Diagnostic problem;
 
  private:
-  bool Fail(const toml::node& node, const std::string& message) {
-    problem = Where(file_, node.source()) + ": " + message;
+  bool Fail(const toml::node& node, std::string message) {
+    problem = Unreadable(file_, node.source(), std::move(message));
     return false;
   }
 
@@ -276,14 +280,14 @@ bool ParseVariableName(std::string_view written, VariableName* variable, std::st
 }
 
 bool ParseScenario(const std::string& file, std::string_view contents, Scenario* scenario,
-                   std::string* problem) {
+                   Diagnostic* problem) {
   *scenario = Scenario();
   if (contents.size() >= 3 && contents.substr(0, 3) == "\xEF\xBB\xBF") contents.remove_prefix(3);
   toml::table root;
   try {
     root = toml::parse(contents, file);
   } catch (const toml::parse_error& error) {
-    *problem = Where(file, error.source()) + ": " + std::string(error.description());
+    *problem = Unreadable(file, error.source(), std::string(error.description()));
     return false;
   }
   Reader reader(file, scenario);

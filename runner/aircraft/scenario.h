@@ -35,6 +35,7 @@
 
 #include "runner/aircraft/sim_state.h"
 #include "runner/aircraft/variable_name.h"
+#include "runner/base/diagnostics.h"
 #include "runner/base/units.h"
 
 namespace runner {
@@ -78,9 +79,9 @@ struct Scenario {
 };
 
 // Reads a scenario file's text; `file` names it in messages. On an error
-// returns false with "FILE:LINE:COL: reason" (or "FILE: reason").
+// returns false with the reason (kUnreadable, at its place) in `*problem`.
 bool ParseScenario(const std::string& file, std::string_view contents, Scenario* scenario,
-                   std::string* problem);
+                   Diagnostic* problem);
 
 // "A:NAME, unit" into a variable a scenario may set (A:, E:, P:, M: or C:,
 // with a unit the units table knows, if any); false with the reason.

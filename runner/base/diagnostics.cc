@@ -1,7 +1,6 @@
 #include "runner/base/diagnostics.h"
 
-#include <string>
-#include <string_view>
+#include <utility>
 
 namespace runner {
 
@@ -12,34 +11,64 @@ namespace {
 constexpr size_t kMessageHead = 240;
 constexpr size_t kMessageTail = 160;
 
-void WriteMessage(std::ostream& out, const std::string& message) {
+void AppendMessage(std::string* text, const std::string& message) {
   if (message.size() <= kMessageHead + kMessageTail + 32) {
-    out << message;
+    *text += message;
     return;
   }
-  out << std::string_view(message).substr(0, kMessageHead) << " ... ("
-      << message.size() - kMessageHead - kMessageTail << " bytes left out) ... "
-      << std::string_view(message).substr(message.size() - kMessageTail);
+  *text += std::string_view(message).substr(0, kMessageHead);
+  *text += " ... (" + std::to_string(message.size() - kMessageHead - kMessageTail) +
+           " bytes left out) ... ";
+  *text += std::string_view(message).substr(message.size() - kMessageTail);
 }
 
 }  // namespace
 
-void Diagnostics::Report(const Diagnostic& diagnostic) {
-  const bool error = diagnostic.severity == Severity::kError;
-  ++(error ? errors_ : warnings_);
-  std::ostream& out = *err_;
-  out << "vellomar-run: " << FormatPlace(diagnostic.place) << (error ? ": error: " : ": warning: ");
-  WriteMessage(out, diagnostic.message);
+Diagnostic MakeDiagnostic(Severity severity, Place place, std::string message, std::string site,
+                          int frame) {
+  Diagnostic diagnostic;
+  diagnostic.severity = severity;
+  diagnostic.place = std::move(place);
+  diagnostic.site = std::move(site);
+  diagnostic.frame = frame;
+  diagnostic.message = std::move(message);
+  return diagnostic;
+}
+
+std::string FormatDiagnostic(const Diagnostic& diagnostic) {
+  std::string text =
+      diagnostic.place.line > 0 ? FormatPlace(diagnostic.place) : diagnostic.place.file;
+  switch (diagnostic.severity) {
+    case Severity::kUnreadable:
+      // A reader's message names the file's own words in full.
+      return text + ": " + diagnostic.message;
+    case Severity::kWarning:
+      text += ": warning: ";
+      break;
+    case Severity::kError:
+      text += ": error: ";
+      break;
+  }
+  AppendMessage(&text, diagnostic.message);
   const bool has_site = !diagnostic.site.empty();
   const bool has_frame = diagnostic.frame != 0;
   if (has_site || has_frame) {
-    out << " [";
-    if (has_site) out << diagnostic.site;
-    if (has_site && has_frame) out << ", ";
-    if (has_frame) out << "frame " << diagnostic.frame;
-    out << ']';
+    text += " [";
+    if (has_site) text += diagnostic.site;
+    if (has_site && has_frame) text += ", ";
+    if (has_frame) text += "frame " + std::to_string(diagnostic.frame);
+    text += ']';
   }
-  out << '\n';
+  return text;
+}
+
+void WriteMessage(std::ostream& out, std::string_view text) {
+  out << "vellomar-run: " << text << '\n';
+}
+
+void Diagnostics::Report(const Diagnostic& diagnostic) {
+  ++(diagnostic.severity == Severity::kWarning ? warnings_ : errors_);
+  WriteMessage(*err_, FormatDiagnostic(diagnostic));
 }
 
 }  // namespace runner

@@ -7,7 +7,16 @@
 
 namespace runner {
 
-bool ReadRegularFile(const std::string& path, std::string* contents, std::string* problem) {
+namespace {
+
+bool Refuse(const std::string& path, const char* reason, Diagnostic* problem) {
+  *problem = MakeDiagnostic(Severity::kUnreadable, Place{path, 0, 0}, reason);
+  return false;
+}
+
+}  // namespace
+
+bool ReadRegularFile(const std::string& path, std::string* contents, Diagnostic* problem) {
   namespace fs = std::filesystem;
   // The path is UTF-8 on every system; on Windows this opens it through the
   // wide-character API.
@@ -15,28 +24,19 @@ bool ReadRegularFile(const std::string& path, std::string* contents, std::string
   std::error_code error;
   const fs::file_status status = fs::status(native, error);
   if (error || status.type() == fs::file_type::not_found) {
-    *problem = path + ": no such file";
-    return false;
+    return Refuse(path, "no such file", problem);
   }
   if (status.type() == fs::file_type::directory) {
-    *problem = path + ": is a directory, not a file";
-    return false;
+    return Refuse(path, "is a directory, not a file", problem);
   }
   if (status.type() != fs::file_type::regular) {
-    *problem = path + ": is not a regular file";
-    return false;
+    return Refuse(path, "is not a regular file", problem);
   }
   std::ifstream file(native, std::ios::binary);
-  if (!file) {
-    *problem = path + ": cannot open the file";
-    return false;
-  }
+  if (!file) return Refuse(path, "cannot open the file", problem);
   std::ostringstream bytes;
   bytes << file.rdbuf();
-  if (file.bad()) {
-    *problem = path + ": cannot read the file";
-    return false;
-  }
+  if (file.bad()) return Refuse(path, "cannot read the file", problem);
   *contents = bytes.str();
   return true;
 }

@@ -5,11 +5,14 @@
 
 #include <string>
 
+#include "runner/base/diagnostics.h"
+
 namespace runner {
 
-// Reads a regular file's bytes; false with the reason for a missing,
-// unreadable, directory or special file. The path is UTF-8 on every system.
-bool ReadRegularFile(const std::string& path, std::string* contents, std::string* problem);
+// Reads a regular file's bytes; false with the reason (a kUnreadable
+// diagnostic naming the file) for a missing, unreadable, directory or special
+// file. The path is UTF-8 on every system.
+bool ReadRegularFile(const std::string& path, std::string* contents, Diagnostic* problem);
 
 }  // namespace runner
 

@@ -8,11 +8,6 @@ std::string FormatPlace(const Place& place) {
   return place.file + ":" + std::to_string(place.line) + ":" + std::to_string(place.column);
 }
 
-Place Advance(const Place& start, std::string_view text, size_t offset) {
-  return LineTable(text, start.line, start.column)
-      .At(start.file, static_cast<std::ptrdiff_t>(std::min(offset, text.size())));
-}
-
 LineTable::LineTable(std::string_view text, int line, int column)
     : size_(text.size()), line_(line), column_(column) {
   starts_.push_back(0);

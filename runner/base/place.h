@@ -20,10 +20,6 @@ struct Place {
 // "file:line:col".
 std::string FormatPlace(const Place& place);
 
-// The place of text[offset], given that text[0] stands at `start`. LF, CRLF
-// and CR each end a line.
-Place Advance(const Place& start, std::string_view text, size_t offset);
-
 // The lines of one text, for the line and column of any offset in it: LF,
 // CRLF and CR each end a line (the CR of a CRLF is an ordinary byte of its
 // line). The only line counter of the runner: gauge files, scripts and

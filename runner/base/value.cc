@@ -227,7 +227,7 @@ std::string NumberText(double number) {
     text += "0.";
     int last = 4;
     while (last >= 1 && digits[last] == '0') --last;
-    text.append(digits, static_cast<size_t>(last + 1));
+    text.append(digits, static_cast<size_t>(last) + 1);
     return text;
   }
   const size_t whole = static_cast<size_t>(exponent) + 1;

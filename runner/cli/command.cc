@@ -2,10 +2,7 @@
 
 #include <exception>
 #include <iterator>
-#include <memory>
 
-#include "hostsim/session.h"
-#include "runner/aircraft/scenario.h"
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/files.h"
@@ -14,7 +11,7 @@
 #include "runner/cli/dump.h"
 #include "runner/cli/gauge_run.h"
 #include "runner/cli/options.h"
-#include "runner/gauges/gauge_file.h"
+#include "runner/cli/workbench.h"
 #include "runner/language/engine.h"
 #include "runner/language/lexer.h"
 
@@ -22,7 +19,7 @@ namespace runner {
 
 namespace {
 
-bool ReadSource(const Source& source, std::istream& in, std::string* text, std::string* problem) {
+bool ReadSource(const Source& source, std::istream& in, std::string* text, Diagnostic* problem) {
   switch (source.kind) {
     case Source::Kind::kExpression:
     case Source::Kind::kTemplate:
@@ -84,85 +81,73 @@ bool CheckSourceMix(const Options& options, bool* gauges, std::string* problem) 
 
 int RunScripts(const Options& options, const std::string& default_module, std::istream& in,
                std::ostream& out, std::ostream& err) {
-  std::string problem;
-  Scenario scenario;
-  if (const int status = ReadScenario(options, &scenario, err); status != 0) return status;
+  Workbench bench(&err);
+  if (const int status = bench.ReadScenario(options, err); status != 0) return status;
   std::vector<std::string> texts;
   for (const Source& source : options.sources) {
     texts.emplace_back();
+    Diagnostic problem;
     if (!ReadSource(source, in, &texts.back(), &problem)) {
-      err << "vellomar-run: " << problem << '\n';
+      WriteMessage(err, FormatDiagnostic(problem));
       return 1;
     }
   }
 
-  hostsim::Session session;
-  const std::string module = options.module.empty() ? default_module : options.module;
-  if (!session.Load(module, &problem)) {
-    err << "vellomar-run: " << problem << '\n';
+  std::string problem;
+  if (!bench.Open(options.module.empty() ? default_module : options.module, &problem)) {
+    WriteMessage(err, problem);
     return 1;
   }
-  // A module that registered nothing leaves the gauges' C: values to the
-  // simulator state, which reads 0 and lists them at the end.
-  std::string not_started;
-  session.Start(0, &not_started);
-  Diagnostics diagnostics(&err);
-  SimState sim;
-  ScenarioPlayer player(&scenario, &sim);
-  player.Start();
-  {
-    Engine engine(&session.host(), &sim, &diagnostics);
-    const StopAtExit stop_at_exit(&engine, &session);
-    // Every source loads before anything runs: one that does not load runs
-    // nothing at all.
-    std::vector<Loaded> loaded;
-    bool all_loaded = true;
-    for (size_t i = 0; i < options.sources.size() && all_loaded; ++i) {
-      const Source& source = options.sources[i];
-      const int gauge = engine.AddGauge(source.name);
-      const Place start{source.name, 1, 1};
-      loaded.emplace_back();
-      if (source.kind == Source::Kind::kTemplate) {
-        // Entities are decoded as in a script, so text pasted from a gauge
-        // file works; places after one count the decoded text.
-        loaded.back().text_template =
-            engine.CompileTemplate(gauge, DecodeEntities(texts[i]), start, "", false);
-        all_loaded = loaded.back().text_template != nullptr;
-      } else {
-        all_loaded =
-            engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
-      }
+  bench.StartScenario();
+  Engine& engine = bench.engine();
+  // Every source loads before anything runs: one that does not load runs
+  // nothing at all.
+  std::vector<Loaded> loaded;
+  bool all_loaded = true;
+  for (size_t i = 0; i < options.sources.size() && all_loaded; ++i) {
+    const Source& source = options.sources[i];
+    const int gauge = engine.AddGauge(source.name);
+    const Place start{source.name, 1, 1};
+    loaded.emplace_back();
+    if (source.kind == Source::Kind::kTemplate) {
+      // Entities are decoded as in a script, so text pasted from a gauge
+      // file works; places after one count the decoded text.
+      loaded.back().text_template =
+          engine.CompileTemplate(gauge, DecodeEntities(texts[i]), start, "", false);
+      all_loaded = loaded.back().text_template != nullptr;
+    } else {
+      all_loaded =
+          engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
     }
-    for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
-      engine.set_frame(frame);
-      player.BeforeFrame(frame);
-      for (const Loaded& gauge : loaded) {
-        if (gauge.text_template != nullptr) {
-          std::string text;
-          engine.Render(gauge.text_template, &text);
-          PrintEvents(&sim, out);
-          out << text << '\n';
-        }
-        for (Script* expression : gauge.expressions) {
-          Value result;
-          bool left_value = false;
-          const bool ran = engine.Run(expression, &result, &left_value);
-          PrintEvents(&sim, out);
-          if (ran && left_value) Print(result, out);
-        }
-      }
-    }
-    out.flush();
-    // The storage is printed even after a failure: it shows what the
-    // scripts left behind.
-    if (options.dump) DumpStorage(session, out);
-  }  // Texts the engine handed to the module live until after the stop.
-  if (!UnloadAndFlush(&session, out, err)) return 1;
-  for (const std::string& name : sim.unset_reads()) {
-    err << "vellomar-run: read but never set: " << name << '\n';
   }
-  const bool failed = diagnostics.errors() > 0 || (options.strict && diagnostics.warnings() > 0);
-  return failed ? 1 : 0;
+  for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
+    bench.BeginFrame(frame);
+    for (const Loaded& gauge : loaded) {
+      if (gauge.text_template != nullptr) {
+        std::string text;
+        engine.Render(gauge.text_template, &text);
+        PrintEvents(&bench.sim(), out);
+        out << text << '\n';
+      }
+      for (Script* expression : gauge.expressions) {
+        Value result;
+        bool left_value = false;
+        const bool ran = engine.Run(expression, &result, &left_value);
+        PrintEvents(&bench.sim(), out);
+        if (ran && left_value) Print(result, out);
+      }
+    }
+  }
+  out.flush();
+  // The storage is printed even after a failure: it shows what the scripts
+  // left behind.
+  if (options.dump) DumpStorage(bench.session(), out);
+  if (bench.Close(out, err)) {
+    for (const std::string& name : bench.sim().unset_reads()) {
+      WriteMessage(err, "read but never set: " + name);
+    }
+  }
+  return bench.ExitStatus(options.strict);
 }
 
 int Run(const std::vector<std::string>& args, const std::string& default_module, std::istream& in,
@@ -172,7 +157,8 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
   bool gauges = false;
   if (!ParseOptions(args, &options, &problem) ||
       (!options.help && !CheckSourceMix(options, &gauges, &problem))) {
-    err << "vellomar-run: " << problem << '\n' << Usage();
+    WriteMessage(err, problem);
+    err << Usage();
     return 2;
   }
   if (options.help) {
@@ -193,7 +179,7 @@ int RunCommand(const std::vector<std::string>& args, const std::string& default_
   } catch (const std::exception& exception) {
     // Only the runner's own code throws (out of memory, mostly); the module
     // is never called from where this could unwind through it.
-    err << "vellomar-run: " << exception.what() << '\n';
+    WriteMessage(err, exception.what());
     return 1;
   }
 }

@@ -16,26 +16,29 @@ std::string SlotText(const char* slot) {
       slot, end != nullptr ? static_cast<const char*>(end) : slot + VELLOMAR_TEXT_SLOT_SIZE - 1);
 }
 
-void DumpArrays(const hostsim::Session& session, std::ostream& out) {
+void ReadArrays(const hostsim::Session& session, std::vector<StorageEntry>* entries) {
+  using Kind = StorageEntry::Kind;
   for (auto* array = static_cast<const ArrayRecord*>(session.exports().get_first_array());
        array != nullptr; array = array->next) {
+    const std::string name = array->name != nullptr ? array->name : "";
     const bool strings = array->strings != nullptr;
-    out << "array '" << (array->name != nullptr ? array->name : "")
-        << "': " << (strings ? "string" : "number") << ", size " << array->size << ", token "
-        << array->token << '\n';
+    entries->push_back(
+        {Kind::kArray, name, 0,
+         std::string(strings ? "string" : "number") + ", size " + std::to_string(array->size),
+         array->token});
     for (int32_t i = 0; i < array->size; ++i) {
       const size_t at = static_cast<size_t>(i);
       if (strings) {
         const std::string text = SlotText(array->strings + at * VELLOMAR_TEXT_SLOT_SIZE);
-        if (!text.empty()) out << "  [" << i << "] '" << text << "'\n";
+        if (!text.empty()) entries->push_back({Kind::kElement, name, i, "'" + text + "'", 0});
       } else if (array->numbers != nullptr && array->numbers[at] != 0) {
-        out << "  [" << i << "] " << FormatNumber(array->numbers[at]) << '\n';
+        entries->push_back({Kind::kElement, name, i, FormatNumber(array->numbers[at]), 0});
       }
     }
   }
 }
 
-void DumpUserVariables(const hostsim::Session& session, std::ostream& out) {
+void ReadUserVariables(const hostsim::Session& session, std::vector<StorageEntry>* entries) {
   const hostsim::PanelObject& panel = session.panel();
   const hostsim::GaugeObject& gauge = session.gauge();
   if (!panel || !gauge) return;
@@ -46,16 +49,47 @@ void DumpUserVariables(const hostsim::Session& session, std::ostream& out) {
     const char* value = nullptr;
     if (!panel.ConvertPropertyToString(id, &keyword) || keyword == nullptr) continue;
     if (!gauge.GetText(id, &value) || value == nullptr) value = "";
-    out << "user variable " << id << " '" << SlotText(keyword) << "' = '" << SlotText(value)
-        << "'\n";
+    entries->push_back(
+        {StorageEntry::Kind::kUserVariable, SlotText(keyword), id, SlotText(value), 0});
   }
 }
 
 }  // namespace
 
+std::vector<StorageEntry> ReadStorage(const hostsim::Session& session) {
+  std::vector<StorageEntry> entries;
+  ReadArrays(session, &entries);
+  ReadUserVariables(session, &entries);
+  return entries;
+}
+
+std::string EntryLine(const StorageEntry& entry) {
+  switch (entry.kind) {
+    case StorageEntry::Kind::kArray:
+      return "array '" + entry.name + "': " + entry.value;
+    case StorageEntry::Kind::kElement:
+      return "array '" + entry.name + "' [" + std::to_string(entry.number) + "] " + entry.value;
+    case StorageEntry::Kind::kUserVariable:
+      break;
+  }
+  return "user variable " + std::to_string(entry.number) + " '" + entry.name + "' = '" +
+         entry.value + "'";
+}
+
 void DumpStorage(const hostsim::Session& session, std::ostream& out) {
-  DumpArrays(session, out);
-  DumpUserVariables(session, out);
+  for (const StorageEntry& entry : ReadStorage(session)) {
+    switch (entry.kind) {
+      case StorageEntry::Kind::kArray:
+        out << EntryLine(entry) << ", token " << entry.token << '\n';
+        break;
+      case StorageEntry::Kind::kElement:
+        out << "  [" << entry.number << "] " << entry.value << '\n';
+        break;
+      case StorageEntry::Kind::kUserVariable:
+        out << EntryLine(entry) << '\n';
+        break;
+    }
+  }
 }
 
 }  // namespace runner

@@ -13,20 +13,9 @@
 #include <ostream>
 #include <string>
 
-#include "hostsim/session.h"
-#include "runner/aircraft/scenario.h"
 #include "runner/cli/options.h"
 
 namespace runner {
-
-// Reads the scenario file (--sim) and the --set and --click options into one
-// scenario. Returns 0, or the exit status with the message written to `err`.
-int ReadScenario(const Options& options, Scenario* scenario, std::ostream& err);
-
-// Unloads the module at the end of a run and flushes its output. False, with
-// the message written to `err`, when the output could not be written (a full
-// disk): the run then exits 1.
-bool UnloadAndFlush(hostsim::Session* session, std::ostream& out, std::ostream& err);
 
 // Runs the kGaugeFile sources of `options`. `default_module` is loaded when
 // --module is not given.

@@ -5,45 +5,18 @@
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <tuple>
+#include <utility>
 
 namespace runner {
 
 namespace {
 
-// The dump's lines keyed so that each stands alone: an array's elements
-// carry the array's name, and tokens (addresses on 32-bit builds) are left
-// out.
-std::vector<std::string> StorageLines(const std::string& dump) {
-  std::vector<std::string> lines;
-  std::istringstream in(dump);
-  std::string line;
-  std::string array;
-  while (std::getline(in, line)) {
-    if (line.compare(0, 6, "array ") == 0) {
-      const size_t token = line.rfind(", token ");
-      if (token != std::string::npos) line.erase(token);
-      const size_t colon = line.find("': ");
-      array = colon == std::string::npos ? line : line.substr(0, colon + 1);
-      lines.push_back(line);
-    } else if (line.compare(0, 3, "  [") == 0) {
-      lines.push_back(array + " " + line.substr(2));
-    } else if (!line.empty()) {
-      lines.push_back(line);
-    }
-  }
-  return lines;
-}
+// What a storage entry is about, to find it again in the next frame: an
+// array, an element of an array or a user variable.
+using StorageKey = std::tuple<StorageEntry::Kind, std::string, int32_t>;
 
-// What a storage line is about: an array ("array 'Route':"), an element
-// ("array 'Route' [2]") or a user variable ("user variable 15 'Status'"), so
-// that a changed value shows as one line.
-std::string StorageKey(const std::string& line) {
-  if (line.compare(0, 14, "user variable ") == 0) return line.substr(0, line.find(" = "));
-  const size_t element = line.find("' [");
-  if (element != std::string::npos) return line.substr(0, line.find("] ", element) + 1);
-  return line.substr(0, line.find("': ") + 2);
-}
+StorageKey KeyOf(const StorageEntry& entry) { return {entry.kind, entry.name, entry.number}; }
 
 // JSON wants UTF-8; a gauge may show any bytes: dump() replaces bytes that
 // are not valid UTF-8 rather than refusing them.
@@ -147,22 +120,23 @@ void Trace::Gauges(int frame, const std::vector<GaugeFrame>& gauges) {
   }
 }
 
-void Trace::Storage(const std::string& dump) {
-  std::vector<std::string> lines = StorageLines(dump);
+void Trace::Storage(std::vector<StorageEntry> entries) {
   if (mode_ == Mode::kTrace) {
-    std::map<std::string, const std::string*> old_lines;
-    for (const std::string& line : storage_) old_lines[StorageKey(line)] = &line;
-    std::set<std::string> new_keys;
-    for (const std::string& line : lines) new_keys.insert(StorageKey(line));
-    for (const std::string& line : storage_) {
-      if (new_keys.count(StorageKey(line)) == 0) *out_ << "storage gone " << line << '\n';
+    std::map<StorageKey, const StorageEntry*> old_entries;
+    for (const StorageEntry& entry : storage_) old_entries[KeyOf(entry)] = &entry;
+    std::set<StorageKey> new_keys;
+    for (const StorageEntry& entry : entries) new_keys.insert(KeyOf(entry));
+    for (const StorageEntry& entry : storage_) {
+      if (new_keys.count(KeyOf(entry)) == 0) *out_ << "storage gone " << EntryLine(entry) << '\n';
     }
-    for (const std::string& line : lines) {
-      const auto old = old_lines.find(StorageKey(line));
-      if (old == old_lines.end() || *old->second != line) *out_ << "storage " << line << '\n';
+    for (const StorageEntry& entry : entries) {
+      const auto old = old_entries.find(KeyOf(entry));
+      if (old == old_entries.end() || old->second->value != entry.value) {
+        *out_ << "storage " << EntryLine(entry) << '\n';
+      }
     }
   }
-  storage_ = std::move(lines);
+  storage_ = std::move(entries);
 }
 
 void Trace::Summary(const RunSummary& summary) {

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "runner/cli/dump.h"
 #include "runner/gauges/panel.h"
 
 namespace runner {
@@ -52,10 +53,11 @@ class Trace {
   void BeginFrame(int frame);
   // What each gauge did in the frame.
   void Gauges(int frame, const std::vector<GaugeFrame>& gauges);
-  // The module's storage after the frame, as DumpStorage prints it: what
-  // changed since the last call is traced ("storage LINE" for a new or
-  // changed array, element or user variable, "storage gone LINE").
-  void Storage(const std::string& dump);
+  // The module's storage after the frame (ReadStorage): what changed since
+  // the last call is traced ("storage LINE" for a new or changed array,
+  // element or user variable, "storage gone LINE"; LINE as EntryLine writes
+  // it).
+  void Storage(std::vector<StorageEntry> entries);
   void Summary(const RunSummary& summary);
 
   // A text in double quotes, escaped as the trace prints it.
@@ -64,7 +66,7 @@ class Trace {
  private:
   Mode mode_;
   std::ostream* out_;
-  std::vector<std::string> storage_;
+  std::vector<StorageEntry> storage_;
 };
 
 }  // namespace runner

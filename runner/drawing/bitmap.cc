@@ -176,7 +176,11 @@ bool LoadBmp(const std::string& path, Bitmap* bitmap, std::string* problem) {
     return false;
   }
   std::string bytes;
-  if (!ReadRegularFile(path, &bytes, problem)) return false;
+  Diagnostic unreadable;
+  if (!ReadRegularFile(path, &bytes, &unreadable)) {
+    *problem = FormatDiagnostic(unreadable);
+    return false;
+  }
   if (!DecodeBmp(bytes, bitmap, problem)) {
     *problem = path + ": " + *problem;
     return false;

@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 
 // A sheet larger than this is refused before anything is drawn.
 constexpr int64_t kMaxSheetPixels = int64_t{1} << 27;
+constexpr int64_t kMaxPictureSide = 32767;  // cairo's largest image
 constexpr int kMargin = 8;
 constexpr int kLabel = 16;
 
@@ -151,6 +152,12 @@ bool PictureRun::Start(const Panel& panel, int frames, std::string* problem) {
     const GaugeRenderer& renderer = *renderers_.back();
     const auto width = static_cast<int64_t>(std::ceil(renderer.width() * options_.scale));
     const auto height = static_cast<int64_t>(std::ceil(renderer.height() * options_.scale));
+    if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxSheetPixels) {
+      *problem = model.file + " drawn at --scale " + std::to_string(options_.scale) + " is " +
+                 std::to_string(width) + " x " + std::to_string(height) +
+                 " pixels, more than a picture may have";
+      return false;
+    }
     sheet_width = std::max<int64_t>(
         sheet_width, kMargin + static_cast<int64_t>(frames_.size()) * (width + kMargin));
     sheet_height += kLabel + height + kMargin;
@@ -210,7 +217,7 @@ bool PictureRun::Finish(std::string* problem) {
     for (size_t i = 0; i < sheet_[g].size(); ++i) {
       const Picture& picture = sheet_[g][i];
       std::string label = "frame " + std::to_string(frames_[i]);
-      if (sheet_.size() > 1) label = names_[g] + " " + label;
+      if (sheet_.size() > 1) label.insert(0, names_[g] + " ");
       cairo_set_source_rgb(cr, 1, 1, 1);
       cairo_move_to(cr, x, y + 12);
       cairo_show_text(cr, label.c_str());

@@ -274,11 +274,7 @@ void GaugeRenderer::WarnProblem(const Place& place, const std::string& problem) 
 }
 
 void GaugeRenderer::Warn(const Place& place, const std::string& message) {
-  Diagnostic diagnostic;
-  diagnostic.severity = Severity::kWarning;
-  diagnostic.place = place;
-  diagnostic.message = message;
-  diagnostics_->Report(diagnostic);
+  diagnostics_->Report(MakeDiagnostic(Severity::kWarning, place, message));
 }
 
 int GaugeRenderer::ReadImage(const XmlNode& node, bool keyed_by_default, bool is_mask) {
@@ -320,8 +316,9 @@ int GaugeRenderer::ReadImage(const XmlNode& node, bool keyed_by_default, bool is
   } else {
     LoadBmp(path, &bitmap, &problem);
   }
-  if (count >= 2 && sizes[0] > 0 && sizes[1] > 0 && sizes[0] <= kMaxBitmapSide &&
-      sizes[1] <= kMaxBitmapSide) {
+  // ImageSizes as large as a bitmap may be, at most.
+  if (count >= 2 && sizes[0] >= 1 && sizes[1] >= 1 && sizes[0] <= kMaxBitmapSide &&
+      sizes[1] <= kMaxBitmapSide && sizes[0] * sizes[1] <= static_cast<double>(kMaxBitmapPixels)) {
     image.width = sizes[0];
     image.height = sizes[1];
   } else if (bitmap.width > 0) {
@@ -691,6 +688,12 @@ void GaugeRenderer::Draw(const GaugeFrame& frame, double scale, Picture* picture
   const int width = std::max(1, static_cast<int>(std::ceil(width_ * scale - 1e-9)));
   const int height = std::max(1, static_cast<int>(std::ceil(height_ * scale - 1e-9)));
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    // Too large for cairo (the run's options are checked before): nothing.
+    cairo_surface_destroy(surface);
+    *picture = Picture();
+    return;
+  }
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, scale, scale);
   DrawOn(cr, frame);

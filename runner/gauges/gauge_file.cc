@@ -531,7 +531,7 @@ class DepthCheck : public pugi::xml_tree_walker {
 }  // namespace
 
 bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeModel* model,
-                    std::string* problem) {
+                    Diagnostic* problem) {
   *model = GaugeModel();
   model->file = file;
   // A UTF-8 byte-order mark is left out so that columns count from the text.
@@ -556,23 +556,24 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
                            utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
   const LineTable lines(contents);
   if (!result) {
-    *problem = FormatPlace(lines.At(file, result.offset)) +
-               ": not well-formed XML: " + result.description();
+    *problem = MakeDiagnostic(Severity::kUnreadable, lines.At(file, result.offset),
+                              std::string("not well-formed XML: ") + result.description());
     return false;
   }
   pugi::xml_node gauge = document.document_element();
   if (NameIs(gauge, "SimBase.Document")) gauge = gauge.child("SimGauge.Gauge");
   if (!gauge || !(NameIs(gauge, "Gauge") || NameIs(gauge, "SimGauge.Gauge"))) {
-    *problem = FormatPlace(lines.At(file, ElementOffset(document.document_element()))) +
-               ": not a gauge file: the root is <" + document.document_element().name() +
-               ">, not <Gauge> or <SimBase.Document> with <SimGauge.Gauge>";
+    *problem = MakeDiagnostic(
+        Severity::kUnreadable, lines.At(file, ElementOffset(document.document_element())),
+        std::string("not a gauge file: the root is <") + document.document_element().name() +
+            ">, not <Gauge> or <SimBase.Document> with <SimGauge.Gauge>");
     return false;
   }
   DepthCheck depth;
   if (!document.traverse(depth)) {
-    *problem = FormatPlace(lines.At(file, ElementOffset(depth.too_deep()))) +
-               ": elements nested more than " + std::to_string(DepthCheck::kMaxDepth) +
-               " levels deep";
+    *problem = MakeDiagnostic(
+        Severity::kUnreadable, lines.At(file, ElementOffset(depth.too_deep())),
+        "elements nested more than " + std::to_string(DepthCheck::kMaxDepth) + " levels deep");
     return false;
   }
   model->folder = std::filesystem::u8path(file).parent_path().u8string();
@@ -582,7 +583,7 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
   return true;
 }
 
-bool LoadGaugeFile(const std::string& path, GaugeModel* model, std::string* problem) {
+bool LoadGaugeFile(const std::string& path, GaugeModel* model, Diagnostic* problem) {
   std::string contents;
   return ReadRegularFile(path, &contents, problem) &&
          ParseGaugeFile(path, contents, model, problem);

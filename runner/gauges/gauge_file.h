@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "runner/base/diagnostics.h"
 #include "runner/base/place.h"
 
 namespace runner {
@@ -147,14 +148,14 @@ struct GaugeModel {
 };
 
 // Reads `contents` (the file's bytes) as gauge file `file`. Returns false
-// with the reason ("FILE:LINE:COL: ...") in `*problem` when it is not a gauge
-// file: not well-formed XML, or neither schema's root.
+// with the reason (kUnreadable, at its place) in `*problem` when it is not a
+// gauge file: not well-formed XML, or neither schema's root.
 bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeModel* model,
-                    std::string* problem);
+                    Diagnostic* problem);
 
 // Reads the file at `path` (UTF-8; wide-character APIs on Windows), refusing
 // a directory or a special file, and parses it.
-bool LoadGaugeFile(const std::string& path, GaugeModel* model, std::string* problem);
+bool LoadGaugeFile(const std::string& path, GaugeModel* model, Diagnostic* problem);
 
 }  // namespace runner
 

@@ -125,12 +125,7 @@ int Panel::AddGauge(const GaugeModel& model) {
   const int engine_gauge = gauge->engine_gauge;
 
   for (const auto& [site, problem] : own.macro_errors) {
-    Diagnostic diagnostic;
-    diagnostic.severity = Severity::kError;
-    diagnostic.place = site.place;
-    diagnostic.site = site.name;
-    diagnostic.message = problem;
-    diagnostics_->Report(diagnostic);
+    diagnostics_->Report(MakeDiagnostic(Severity::kError, site.place, problem, site.name));
     ++scripts_;
     ++failed_;
   }

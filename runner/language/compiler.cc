@@ -307,14 +307,7 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
 
 void ReportAt(Diagnostics* diagnostics, const SiteInfo& info, Severity severity, int line,
               int column, const std::string& message) {
-  Diagnostic diagnostic;
-  diagnostic.severity = severity;
-  diagnostic.place.file = info.file;
-  diagnostic.place.line = line;
-  diagnostic.place.column = column;
-  diagnostic.site = info.site;
-  diagnostic.message = message;
-  diagnostics->Report(diagnostic);
+  diagnostics->Report(MakeDiagnostic(severity, Place{info.file, line, column}, message, info.site));
 }
 
 bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
@@ -326,10 +319,10 @@ bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
 bool CompileText(std::string_view text, int line, int column, CompileTarget* target,
                  Script* script) {
   std::vector<Token> tokens;
-  LexError error;
-  if (!Lex(text, line, column, LexOptions{}, &tokens, &error)) {
-    ReportAt(target->diagnostics, *script->info, Severity::kError, error.line, error.column,
-             error.message);
+  Diagnostic error;
+  if (!Lex(text, Place{script->info->file, line, column}, LexOptions{}, &tokens, &error)) {
+    error.site = script->info->site;
+    target->diagnostics->Report(error);
     return false;
   }
   return CompileTokens(tokens, 0, tokens.size(), target, script);

@@ -125,12 +125,13 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
   info->file = start.file;
   info->site = site;
   std::vector<Token> tokens;
-  LexError error;
+  Diagnostic error;
   LexOptions options;
   options.hash_comments = true;
   options.decode_entities = true;
-  if (!Lex(text, start.line, start.column, options, &tokens, &error)) {
-    ReportAt(state_->diagnostics, *info, Severity::kError, error.line, error.column, error.message);
+  if (!Lex(text, start, options, &tokens, &error)) {
+    error.site = site;
+    state_->diagnostics->Report(error);
     return false;
   }
   auto registers = std::make_shared<Registers>();

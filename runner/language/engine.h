@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "hostsim/host.h"
-#include "hostsim/session.h"
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/place.h"
@@ -97,24 +96,6 @@ class Engine {
   struct State;
   std::unique_ptr<State> state_;
   int frame_ = 0;
-};
-
-// Releases the engine's module callbacks and stops the module however the
-// scope it stands in is left. Declare it after the Engine, so that the texts
-// the engine handed to the module outlive the stop.
-class StopAtExit {
- public:
-  StopAtExit(Engine* engine, hostsim::Session* session) : engine_(engine), session_(session) {}
-  StopAtExit(const StopAtExit&) = delete;
-  StopAtExit& operator=(const StopAtExit&) = delete;
-  ~StopAtExit() {
-    engine_->ReleaseGauges();
-    session_->Stop();
-  }
-
- private:
-  Engine* engine_;
-  hostsim::Session* session_;
 };
 
 }  // namespace runner

@@ -3,7 +3,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <utility>
+
+#include "common/ascii_case.h"
 
 namespace runner {
 
@@ -15,8 +19,8 @@ int32_t Wrap(int64_t value) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+using vellomar::FoldAscii;
+using vellomar::UpperAscii;
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -24,6 +28,84 @@ int Sign(int value) { return (value > 0) - (value < 0); }
 
 double NormalizeDegrees(double a) {
   return a >= 0 ? std::fmod(a, 360.0) : std::fmod(a, 360.0) + 360.0;
+}
+double NormalizeRadians(double a) {
+  const double r = std::fmod(a, 2 * kPi);
+  return r < 0 ? r + 2 * kPi : r;
+}
+double Cotangent(double a) {
+  const double t = std::tan(a);
+  return t == 0 ? 0.0 : 1 / t;
+}
+// d360: degrees to a whole heading, 1 to 360.
+int32_t Heading(double degrees) {
+  const int32_t heading = TruncateToInt(NormalizeDegrees(degrees) + 0.5);
+  return heading == 0 ? 360 : heading;
+}
+
+int32_t ShiftLeft(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) << (static_cast<uint32_t>(b) & 31u));
+}
+// Sign-propagating, as x86 shifts a signed integer.
+int32_t ShiftRight(int32_t a, int32_t b) {
+  const uint32_t count = static_cast<uint32_t>(b) & 31u;
+  return a < 0 ? static_cast<int32_t>(~(~static_cast<uint32_t>(a) >> count))
+               : static_cast<int32_t>(static_cast<uint32_t>(a) >> count);
+}
+
+// The integer forms of / div %: / of two integers stays an integer only when
+// it is exact, else the double quotient is taken.
+std::optional<int64_t> ExactQuotient(int64_t a, int64_t b) {
+  if (a % b != 0) return std::nullopt;
+  return a / b;
+}
+std::optional<int64_t> Quotient(int64_t a, int64_t b) { return a / b; }
+std::optional<int64_t> Remainder(int64_t a, int64_t b) { return a % b; }
+
+Value CompareTexts(const std::string& a, const std::string& b) {
+  return Value::Integer(Sign(std::strcmp(a.c_str(), b.c_str())));
+}
+Value CompareTextsCaseless(const std::string& a, const std::string& b) {
+  return CompareTexts(FoldAscii(a), FoldAscii(b));
+}
+Value Find(const std::string& text, const std::string& part) {
+  const size_t at = text.find(part);
+  return Value::Integer(at == std::string::npos ? -1 : static_cast<int32_t>(at));
+}
+// schr: the first byte `code` in `text`, -1 when none; code 0 finds the end.
+Value FindCharacter(const std::string& text, int32_t code) {
+  if (code == 0) return Value::Integer(static_cast<int32_t>(text.size()));
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) == code) return Value::Integer(static_cast<int32_t>(i));
+  }
+  return Value::Integer(-1);
+}
+std::string Symbol(const std::string& text, int32_t index) {
+  return index >= 0 && static_cast<size_t>(index) < text.size()
+             ? std::string(1, text[static_cast<size_t>(index)])
+             : std::string();
+}
+Value Length(const std::string& text) { return Value::Integer(static_cast<int32_t>(text.size())); }
+Value Ord(const std::string& text) {
+  return Value::Integer(text.empty() ? 0 : static_cast<unsigned char>(text[0]));
+}
+std::string Character(int32_t code) {
+  const char c = static_cast<char>(code & 0xFF);
+  return c == 0 ? std::string() : std::string(1, c);
+}
+std::string UpperCased(std::string text) {
+  for (char& c : text) c = UpperAscii(c);
+  return text;
+}
+std::string LowerCased(std::string text) { return FoldAscii(std::move(text)); }
+// cap: the first letter of each blank-separated word upper case, the rest lower.
+std::string Capitalized(std::string text) {
+  bool word_start = true;
+  for (char& c : text) {
+    c = word_start ? UpperAscii(c) : FoldAscii(c);
+    word_start = IsSpace(c);
+  }
+  return text;
 }
 
 class Interpreter {
@@ -159,6 +241,10 @@ class Interpreter {
     Warn(RunEvent::kDivisionByZero, "'" + Spelling() + "' divided by zero: the result is 0");
   }
 
+  // The operator helpers, one per shape of word. Each pops its operands, the
+  // top one first (the one b pushes again), applies the operation the
+  // dispatch passes and pushes the result.
+
   // + - *: 32-bit wrap-around when both operands are integers.
   template <class IntegerOp, class DoubleOp>
   void Arithmetic(IntegerOp integer_op, DoubleOp double_op) {
@@ -171,10 +257,57 @@ class Interpreter {
       PushNumber(double_op(ToDouble(a), ToDouble(b)));
     }
   }
+  // ++ -- neg abs sqr: 32-bit wrap-around when the operand is an integer.
+  template <class IntegerOp, class DoubleOp>
+  void UnaryArithmetic(IntegerOp integer_op, DoubleOp double_op) {
+    const Value a = PopTop();
+    if (a.is_integer()) {
+      Push(Value::Integer(Wrap(integer_op(static_cast<int64_t>(a.number())))));
+    } else {
+      PushNumber(double_op(ToDouble(a)));
+    }
+  }
+  // / div %: a zero divisor gives 0 (the integer 0 for two integers) and a
+  // warning; two integers give integer_op's result when it has one.
+  template <class IntegerOp, class DoubleOp>
+  void Division(IntegerOp integer_op, DoubleOp double_op) {
+    const Value b = PopTop();
+    const Value a = PopNext();
+    const bool integers = a.is_integer() && b.is_integer();
+    const double y = ToDouble(b);
+    if (y == 0) {
+      DivisionByZero();
+      Push(integers ? Value::Integer(0) : Value());
+      return;
+    }
+    if (integers) {
+      const std::optional<int64_t> result =
+          integer_op(static_cast<int64_t>(a.number()), static_cast<int64_t>(y));
+      if (result) {
+        Push(Value::Integer(Wrap(*result)));
+        return;
+      }
+    }
+    PushNumber(double_op(ToDouble(a), y));
+  }
   template <class Op>
   void Compare(Op op) {
     const double b = ToDouble(PopTop());
     const double a = ToDouble(PopNext());
+    Push(Value::Bool(op(a, b)));
+  }
+  // eps rng: three doubles, the top one last, to a truth.
+  template <class Op>
+  void Compare3(Op op) {
+    const double c = ToDouble(PopTop());
+    const double b = ToDouble(PopNext());
+    const double a = ToDouble(PopNext());
+    Push(Value::Bool(op(a, b, c)));
+  }
+  template <class Op>
+  void Logic(Op op) {
+    const bool b = IntTruthy(PopTop());
+    const bool a = IntTruthy(PopNext());
     Push(Value::Bool(op(a, b)));
   }
   template <class Op>
@@ -186,6 +319,23 @@ class Interpreter {
   template <class Op>
   void Math(Op op) {
     PushNumber(op(ToDouble(PopTop())));
+  }
+  template <class Op>
+  void Math2(Op op) {
+    const double b = ToDouble(PopTop());
+    const double a = ToDouble(PopNext());
+    PushNumber(op(a, b));
+  }
+  // log: the logarithm of a in base b, a division by zero when b is 1.
+  void Log() {
+    const double b = std::log(ToDouble(PopTop()));
+    const double a = std::log(ToDouble(PopNext()));
+    if (b == 0) {
+      DivisionByZero();
+      Push(Value());
+    } else {
+      PushNumber(a / b);
+    }
   }
   template <class Op>
   void Round(Op op) {
@@ -202,6 +352,80 @@ class Interpreter {
       Push(take_b ? b : a);
     } else {
       PushNumber(take_b ? y : x);
+    }
+  }
+  // Text words: the operation gives a Value, or a text cut to kMaxTextLength.
+  void PushResult(Value value) { Push(std::move(value)); }
+  void PushResult(std::string text) { PushText(std::move(text)); }
+  template <class Op>
+  void OnText(Op op) {
+    PushResult(op(ToText(PopTop())));
+  }
+  template <class Op>
+  void OnTexts(Op op) {
+    const std::string b = ToText(PopTop());
+    const std::string a = ToText(PopNext());
+    PushResult(op(a, b));
+  }
+  template <class Op>
+  void OnTextAndInt(Op op) {
+    const int32_t b = ToInt(PopTop());
+    const std::string a = ToText(PopNext());
+    PushResult(op(a, b));
+  }
+
+  // Stack words.
+  void Dup() {
+    if (stack_->empty()) {
+      EmptyPop();
+      Push(Value());
+    } else {
+      stack_->last = stack_->Top();
+      Push(stack_->Top());
+    }
+  }
+  void Swap() {
+    Value b = PopTop();
+    Value a = PopNext();
+    Push(std::move(b));
+    Push(std::move(a));
+  }
+  void Backup() {
+    Push(stack_->last);
+    stack_->last = stack_->Top();
+  }
+  // a b c ?: a when c is true, else b.
+  void Select() {
+    const bool condition = Truthy(PopTop());
+    Value b = PopNext();
+    Value a = PopNext();
+    Push(condition ? std::move(a) : std::move(b));
+  }
+
+  // Blocks of the compiled form: if{ and els{ hold where their block ends.
+  void If(int32_t end) {
+    if (!Truthy(PopTop())) SkipTo(end);
+  }
+  void Else(int32_t end) {
+    if (last_closed_ran_) SkipTo(end);
+  }
+  void SkipTo(int32_t target) {
+    last_closed_ran_ = false;
+    pc_ = static_cast<size_t>(target);
+  }
+
+  // Registers: an index out of range stores nothing and loads 0.
+  void Load(int32_t index) {
+    stack_->last = stack_->Top();
+    Push(LoadRegister(index));
+  }
+  // st keeps the value under the index on the stack, spt pops it.
+  void StoreIndexed(bool pop) {
+    const int32_t index = ToInt(PopTop());
+    if (pop) {
+      StoreRegister(index, PopNext());
+    } else {
+      StoreRegister(index, stack_->Top());
     }
   }
   void StoreRegister(int32_t index, const Value& value) {
@@ -377,48 +601,34 @@ void Interpreter::Substring() {
   PushText(text.substr(static_cast<size_t>(start), static_cast<size_t>(take)));
 }
 
+// One case per opcode, and no default: a new opcode without a case is a
+// compiler warning.
 void Interpreter::Step(const Instruction& instruction) {
+  using I = int64_t;
+  using D = double;
   switch (instruction.op) {
     case Opcode::kPushNumber:
-      Push(instruction.integer ? Value::Integer(static_cast<int32_t>(instruction.number))
-                               : Value::Double(instruction.number));
-      return;
+      return Push(instruction.integer ? Value::Integer(static_cast<int32_t>(instruction.number))
+                                      : Value::Double(instruction.number));
     case Opcode::kPushText:
-      Push(script_->texts[static_cast<size_t>(instruction.operand)]);
-      return;
+      return Push(script_->texts[static_cast<size_t>(instruction.operand)]);
     case Opcode::kRead:
-      Read(script_->bindings[static_cast<size_t>(instruction.operand)]);
-      return;
+      return Read(script_->bindings[static_cast<size_t>(instruction.operand)]);
     case Opcode::kWrite:
-      Write(script_->bindings[static_cast<size_t>(instruction.operand)]);
-      return;
+      return Write(script_->bindings[static_cast<size_t>(instruction.operand)]);
     case Opcode::kStore:
-      StoreRegister(instruction.operand, stack_->Top());
-      return;
+      return StoreRegister(instruction.operand, stack_->Top());
     case Opcode::kStorePop:
-      StoreRegister(instruction.operand, PopTop());
-      return;
+      return StoreRegister(instruction.operand, PopTop());
     case Opcode::kLoad:
-      stack_->last = stack_->Top();
-      Push(LoadRegister(instruction.operand));
-      return;
+      return Load(instruction.operand);
     case Opcode::kLabel:
-      return;
-    case Opcode::kGoto:
-      // Only scripts run token by token hold gotos.
+    case Opcode::kGoto:  // only scripts run token by token hold gotos
       return;
     case Opcode::kIf:
-      if (!Truthy(PopTop())) {
-        last_closed_ran_ = false;
-        pc_ = static_cast<size_t>(instruction.operand);
-      }
-      return;
+      return If(instruction.operand);
     case Opcode::kElse:
-      if (last_closed_ran_) {
-        last_closed_ran_ = false;
-        pc_ = static_cast<size_t>(instruction.operand);
-      }
-      return;
+      return Else(instruction.operand);
     case Opcode::kEnd:
       last_closed_ran_ = true;
       return;
@@ -426,405 +636,160 @@ void Interpreter::Step(const Instruction& instruction) {
       pc_ = script_->code.size();
       return;
     case Opcode::kClear:
-      stack_->Clear();
-      return;
+      return stack_->Clear();
     case Opcode::kDup:
-      if (stack_->empty()) {
-        EmptyPop();
-        Push(Value());
-      } else {
-        stack_->last = stack_->Top();
-        Push(stack_->Top());
-      }
-      return;
+      return Dup();
     case Opcode::kPop:
       PopTop();
       return;
-    case Opcode::kSwap: {
-      Value b = PopTop();
-      Value a = PopNext();
-      Push(std::move(b));
-      Push(std::move(a));
-      return;
-    }
+    case Opcode::kSwap:
+      return Swap();
     case Opcode::kBackup:
-      Push(stack_->last);
-      stack_->last = stack_->Top();
-      return;
+      return Backup();
     case Opcode::kAdd:
-      Arithmetic([](int64_t a, int64_t b) { return a + b; },
-                 [](double a, double b) { return a + b; });
-      return;
+      return Arithmetic([](I a, I b) { return a + b; }, [](D a, D b) { return a + b; });
     case Opcode::kSubtract:
-      Arithmetic([](int64_t a, int64_t b) { return a - b; },
-                 [](double a, double b) { return a - b; });
-      return;
+      return Arithmetic([](I a, I b) { return a - b; }, [](D a, D b) { return a - b; });
     case Opcode::kMultiply:
-      Arithmetic([](int64_t a, int64_t b) { return a * b; },
-                 [](double a, double b) { return a * b; });
-      return;
-    case Opcode::kDivide: {
-      const Value b = PopTop();
-      const Value a = PopNext();
-      const bool integers = a.is_integer() && b.is_integer();
-      const double y = ToDouble(b);
-      if (y == 0) {
-        DivisionByZero();
-        Push(integers ? Value::Integer(0) : Value());
-      } else if (integers && static_cast<int64_t>(a.number()) % static_cast<int64_t>(y) == 0) {
-        Push(Value::Integer(Wrap(static_cast<int64_t>(a.number()) / static_cast<int64_t>(y))));
-      } else {
-        PushNumber(ToDouble(a) / y);
-      }
-      return;
-    }
-    case Opcode::kDiv: {
-      const Value b = PopTop();
-      const Value a = PopNext();
-      const bool integers = a.is_integer() && b.is_integer();
-      const double y = ToDouble(b);
-      if (y == 0) {
-        DivisionByZero();
-        Push(integers ? Value::Integer(0) : Value());
-      } else if (integers) {
-        Push(Value::Integer(Wrap(static_cast<int64_t>(a.number()) / static_cast<int64_t>(y))));
-      } else {
-        PushNumber(std::trunc(ToDouble(a) / y));
-      }
-      return;
-    }
-    case Opcode::kModulo: {
-      const Value b = PopTop();
-      const Value a = PopNext();
-      const bool integers = a.is_integer() && b.is_integer();
-      const double y = ToDouble(b);
-      if (y == 0) {
-        DivisionByZero();
-        Push(integers ? Value::Integer(0) : Value());
-      } else if (integers) {
-        Push(Value::Integer(Wrap(static_cast<int64_t>(a.number()) % static_cast<int64_t>(y))));
-      } else {
-        PushNumber(std::fmod(ToDouble(a), y));
-      }
-      return;
-    }
+      return Arithmetic([](I a, I b) { return a * b; }, [](D a, D b) { return a * b; });
+    case Opcode::kDivide:
+      return Division(ExactQuotient, [](D a, D b) { return a / b; });
+    case Opcode::kDiv:
+      return Division(Quotient, [](D a, D b) { return std::trunc(a / b); });
+    case Opcode::kModulo:
+      return Division(Remainder, [](D a, D b) { return std::fmod(a, b); });
     case Opcode::kIncrement:
-    case Opcode::kDecrement: {
-      const Value a = PopTop();
-      const int step = instruction.op == Opcode::kIncrement ? 1 : -1;
-      if (a.is_integer()) {
-        Push(Value::Integer(Wrap(static_cast<int64_t>(a.number()) + step)));
-      } else {
-        PushNumber(ToDouble(a) + step);
-      }
-      return;
-    }
-    case Opcode::kNegate: {
-      const Value a = PopTop();
-      if (a.is_integer()) {
-        Push(Value::Integer(Wrap(-static_cast<int64_t>(a.number()))));
-      } else {
-        PushNumber(-ToDouble(a));
-      }
-      return;
-    }
-    case Opcode::kAbs: {
-      const Value a = PopTop();
-      if (a.is_integer()) {
-        Push(Value::Integer(Wrap(std::llabs(static_cast<int64_t>(a.number())))));
-      } else {
-        PushNumber(std::fabs(ToDouble(a)));
-      }
-      return;
-    }
+      return UnaryArithmetic([](I a) { return a + 1; }, [](D a) { return a + 1; });
+    case Opcode::kDecrement:
+      return UnaryArithmetic([](I a) { return a - 1; }, [](D a) { return a - 1; });
+    case Opcode::kNegate:
+      return UnaryArithmetic([](I a) { return -a; }, [](D a) { return -a; });
+    case Opcode::kAbs:
+      return UnaryArithmetic([](I a) { return std::llabs(a); }, [](D a) { return std::fabs(a); });
     case Opcode::kEqual:
-      Compare([](double a, double b) { return a == b; });
-      return;
+      return Compare([](D a, D b) { return a == b; });
     case Opcode::kNotEqual:
-      Compare([](double a, double b) { return a != b; });
-      return;
+      return Compare([](D a, D b) { return a != b; });
     case Opcode::kLess:
-      Compare([](double a, double b) { return a < b; });
-      return;
+      return Compare([](D a, D b) { return a < b; });
     case Opcode::kGreater:
-      Compare([](double a, double b) { return a > b; });
-      return;
+      return Compare([](D a, D b) { return a > b; });
     case Opcode::kLessEqual:
-      Compare([](double a, double b) { return a <= b; });
-      return;
+      return Compare([](D a, D b) { return a <= b; });
     case Opcode::kGreaterEqual:
-      Compare([](double a, double b) { return a >= b; });
-      return;
+      return Compare([](D a, D b) { return a >= b; });
     case Opcode::kNot:
-      Push(Value::Bool(!IntTruthy(PopTop())));
-      return;
-    case Opcode::kAnd: {
-      const bool b = IntTruthy(PopTop());
-      const bool a = IntTruthy(PopNext());
-      Push(Value::Bool(a && b));
-      return;
-    }
-    case Opcode::kOr: {
-      const bool b = IntTruthy(PopTop());
-      const bool a = IntTruthy(PopNext());
-      Push(Value::Bool(a || b));
-      return;
-    }
+      return Push(Value::Bool(!IntTruthy(PopTop())));
+    case Opcode::kAnd:
+      return Logic([](bool a, bool b) { return a && b; });
+    case Opcode::kOr:
+      return Logic([](bool a, bool b) { return a || b; });
     case Opcode::kBitAnd:
-      Bitwise([](int32_t a, int32_t b) { return a & b; });
-      return;
+      return Bitwise([](int32_t a, int32_t b) { return a & b; });
     case Opcode::kBitOr:
-      Bitwise([](int32_t a, int32_t b) { return a | b; });
-      return;
+      return Bitwise([](int32_t a, int32_t b) { return a | b; });
     case Opcode::kBitXor:
-      Bitwise([](int32_t a, int32_t b) { return a ^ b; });
-      return;
+      return Bitwise([](int32_t a, int32_t b) { return a ^ b; });
     case Opcode::kBitNot:
-      Push(Value::Integer(~ToInt(PopTop())));
-      return;
+      return Push(Value::Integer(~ToInt(PopTop())));
     case Opcode::kShiftLeft:
-      Bitwise([](int32_t a, int32_t b) {
-        return static_cast<int32_t>(static_cast<uint32_t>(a) << (static_cast<uint32_t>(b) & 31u));
-      });
-      return;
+      return Bitwise(ShiftLeft);
     case Opcode::kShiftRight:
-      // Sign-propagating, as x86 shifts a signed integer.
-      Bitwise([](int32_t a, int32_t b) {
-        const uint32_t count = static_cast<uint32_t>(b) & 31u;
-        return a < 0 ? static_cast<int32_t>(~(~static_cast<uint32_t>(a) >> count))
-                     : static_cast<int32_t>(static_cast<uint32_t>(a) >> count);
-      });
-      return;
-    case Opcode::kSquare: {
-      const Value a = PopTop();
-      if (a.is_integer()) {
-        const int64_t x = static_cast<int64_t>(a.number());
-        Push(Value::Integer(Wrap(x * x)));
-      } else {
-        const double x = ToDouble(a);
-        PushNumber(x * x);
-      }
-      return;
-    }
+      return Bitwise(ShiftRight);
+    case Opcode::kSquare:
+      return UnaryArithmetic([](I a) { return a * a; }, [](D a) { return a * a; });
     case Opcode::kSqrt:
-      Math([](double a) { return std::sqrt(a); });
-      return;
-    case Opcode::kPow: {
-      const double b = ToDouble(PopTop());
-      const double a = ToDouble(PopNext());
-      PushNumber(std::pow(a, b));
-      return;
-    }
+      return Math([](D a) { return std::sqrt(a); });
+    case Opcode::kPow:
+      return Math2([](D a, D b) { return std::pow(a, b); });
     case Opcode::kExp:
-      Math([](double a) { return std::exp(a); });
-      return;
+      return Math([](D a) { return std::exp(a); });
     case Opcode::kLn:
-      Math([](double a) { return std::log(a); });
-      return;
+      return Math([](D a) { return std::log(a); });
     case Opcode::kLg:
-      Math([](double a) { return std::log10(a); });
-      return;
-    case Opcode::kLog: {
-      const double b = std::log(ToDouble(PopTop()));
-      const double a = std::log(ToDouble(PopNext()));
-      if (b == 0) {
-        DivisionByZero();
-        Push(Value());
-      } else {
-        PushNumber(a / b);
-      }
-      return;
-    }
+      return Math([](D a) { return std::log10(a); });
+    case Opcode::kLog:
+      return Log();
     case Opcode::kPi:
-      Push(Value::Double(kPi));
-      return;
+      return Push(Value::Double(kPi));
     case Opcode::kMin:
-      MinMax(false);
-      return;
+      return MinMax(false);
     case Opcode::kMax:
-      MinMax(true);
-      return;
-    case Opcode::kEps: {
-      const double tolerance = ToDouble(PopTop());
-      const double b = ToDouble(PopNext());
-      const double a = ToDouble(PopNext());
-      Push(Value::Bool(std::fabs(a - b) <= tolerance));
-      return;
-    }
+      return MinMax(true);
+    case Opcode::kEps:
+      return Compare3([](D a, D b, D tolerance) { return std::fabs(a - b) <= tolerance; });
     case Opcode::kInt:
-      Round([](double a) { return a; });
-      return;
+      return Round([](D a) { return a; });
     case Opcode::kFloor:
-      Round([](double a) { return std::floor(a); });
-      return;
+      return Round([](D a) { return std::floor(a); });
     case Opcode::kCeil:
-      Round([](double a) { return std::ceil(a); });
-      return;
+      return Round([](D a) { return std::ceil(a); });
     case Opcode::kNear:
-      Round([](double a) { return a > 0 ? a + 0.5 : a - 0.5; });
-      return;
+      return Round([](D a) { return a > 0 ? a + 0.5 : a - 0.5; });
     case Opcode::kSin:
-      Math([](double a) { return std::sin(a); });
-      return;
+      return Math([](D a) { return std::sin(a); });
     case Opcode::kCos:
-      Math([](double a) { return std::cos(a); });
-      return;
+      return Math([](D a) { return std::cos(a); });
     case Opcode::kTan:
-      Math([](double a) { return std::tan(a); });
-      return;
+      return Math([](D a) { return std::tan(a); });
     case Opcode::kCotan:
-      Math([](double a) {
-        const double t = std::tan(a);
-        return t == 0 ? 0.0 : 1 / t;
-      });
-      return;
+      return Math(Cotangent);
     case Opcode::kAsin:
-      Math([](double a) { return std::asin(a); });
-      return;
+      return Math([](D a) { return std::asin(a); });
     case Opcode::kAcos:
-      Math([](double a) { return std::acos(a); });
-      return;
+      return Math([](D a) { return std::acos(a); });
     case Opcode::kAtan:
-      Math([](double a) { return std::atan(a); });
-      return;
-    case Opcode::kAtan2: {
-      const double x = ToDouble(PopTop());
-      const double y = ToDouble(PopNext());
-      PushNumber(std::atan2(y, x));
-      return;
-    }
+      return Math([](D a) { return std::atan(a); });
+    case Opcode::kAtan2:  // y x atg2
+      return Math2([](D y, D x) { return std::atan2(y, x); });
     case Opcode::kDegreesToRadians:
-      Math([](double a) { return a * kPi / 180; });
-      return;
+      return Math([](D a) { return a * kPi / 180; });
     case Opcode::kRadiansToDegrees:
-      Math([](double a) { return a * 180 / kPi; });
-      return;
+      return Math([](D a) { return a * 180 / kPi; });
     case Opcode::kNormalizeRadians:
-      Math([](double a) {
-        const double r = std::fmod(a, 2 * kPi);
-        return r < 0 ? r + 2 * kPi : r;
-      });
-      return;
+      return Math(NormalizeRadians);
     case Opcode::kNormalizeDegrees:
-      Math(NormalizeDegrees);
-      return;
-    case Opcode::kHeading: {
-      const int32_t heading = TruncateToInt(NormalizeDegrees(ToDouble(PopTop())) + 0.5);
-      Push(Value::Integer(heading == 0 ? 360 : heading));
-      return;
-    }
-    case Opcode::kSelect: {
-      const bool condition = Truthy(PopTop());
-      Value b = PopNext();
-      Value a = PopNext();
-      Push(condition ? std::move(a) : std::move(b));
-      return;
-    }
-    case Opcode::kRange: {
-      const double x = ToDouble(PopTop());
-      const double high = ToDouble(PopNext());
-      const double low = ToDouble(PopNext());
-      Push(Value::Bool(low <= x && x <= high));
-      return;
-    }
+      return Math(NormalizeDegrees);
+    case Opcode::kHeading:
+      return Push(Value::Integer(Heading(ToDouble(PopTop()))));
+    case Opcode::kSelect:
+      return Select();
+    case Opcode::kRange:
+      return Compare3([](D low, D high, D x) { return low <= x && x <= high; });
     case Opcode::kCase:
-      Case();
-      return;
-    case Opcode::kStoreIndexed: {
-      const int32_t index = ToInt(PopTop());
-      StoreRegister(index, stack_->Top());
-      return;
-    }
-    case Opcode::kStorePopIndexed: {
-      const int32_t index = ToInt(PopTop());
-      StoreRegister(index, PopNext());
-      return;
-    }
+      return Case();
+    case Opcode::kStoreIndexed:
+      return StoreIndexed(false);
+    case Opcode::kStorePopIndexed:
+      return StoreIndexed(true);
     case Opcode::kLoadIndexed:
-      Push(LoadRegister(ToInt(PopTop())));
-      return;
-    case Opcode::kConcatenate: {
-      const std::string b = ToText(PopTop());
-      PushText(ToText(PopNext()) + b);
-      return;
-    }
-    case Opcode::kCompare: {
-      const std::string b = ToText(PopTop());
-      Push(Value::Integer(Sign(std::strcmp(ToText(PopNext()).c_str(), b.c_str()))));
-      return;
-    }
-    case Opcode::kCompareCaseless: {
-      std::string b = ToText(PopTop());
-      std::string a = ToText(PopNext());
-      for (char& c : a) c = Lower(c);
-      for (char& c : b) c = Lower(c);
-      Push(Value::Integer(Sign(std::strcmp(a.c_str(), b.c_str()))));
-      return;
-    }
-    case Opcode::kFind: {
-      const std::string b = ToText(PopTop());
-      const size_t at = ToText(PopNext()).find(b);
-      Push(Value::Integer(at == std::string::npos ? -1 : static_cast<int32_t>(at)));
-      return;
-    }
-    case Opcode::kFindCharacter: {
-      const int32_t code = ToInt(PopTop());
-      const std::string text = ToText(PopNext());
-      int32_t found = -1;
-      if (code == 0) {
-        found = static_cast<int32_t>(text.size());
-      } else {
-        for (size_t i = 0; i < text.size(); ++i) {
-          if (static_cast<unsigned char>(text[i]) == code) {
-            found = static_cast<int32_t>(i);
-            break;
-          }
-        }
-      }
-      Push(Value::Integer(found));
-      return;
-    }
+      return Push(LoadRegister(ToInt(PopTop())));
+    case Opcode::kConcatenate:
+      return OnTexts([](const std::string& a, const std::string& b) { return a + b; });
+    case Opcode::kCompare:
+      return OnTexts(CompareTexts);
+    case Opcode::kCompareCaseless:
+      return OnTexts(CompareTextsCaseless);
+    case Opcode::kFind:
+      return OnTexts(Find);
+    case Opcode::kFindCharacter:
+      return OnTextAndInt(FindCharacter);
     case Opcode::kSubstring:
-      Substring();
-      return;
-    case Opcode::kSymbol: {
-      const int32_t index = ToInt(PopTop());
-      const std::string text = ToText(PopNext());
-      PushText(index >= 0 && static_cast<size_t>(index) < text.size()
-                   ? std::string(1, text[static_cast<size_t>(index)])
-                   : std::string());
-      return;
-    }
+      return Substring();
+    case Opcode::kSymbol:
+      return OnTextAndInt(Symbol);
     case Opcode::kLength:
-      Push(Value::Integer(static_cast<int32_t>(ToText(PopTop()).size())));
-      return;
-    case Opcode::kOrd: {
-      const std::string text = ToText(PopTop());
-      Push(Value::Integer(text.empty() ? 0 : static_cast<unsigned char>(text[0])));
-      return;
-    }
-    case Opcode::kChr: {
-      const char code = static_cast<char>(ToInt(PopTop()) & 0xFF);
-      PushText(code == 0 ? std::string() : std::string(1, code));
-      return;
-    }
+      return OnText(Length);
+    case Opcode::kOrd:
+      return OnText(Ord);
+    case Opcode::kChr:
+      return PushText(Character(ToInt(PopTop())));
     case Opcode::kUpperCase:
-    case Opcode::kLowerCase: {
-      std::string text = ToText(PopTop());
-      for (char& c : text) c = instruction.op == Opcode::kUpperCase ? Upper(c) : Lower(c);
-      PushText(std::move(text));
-      return;
-    }
-    case Opcode::kCapitalize: {
-      std::string text = ToText(PopTop());
-      bool word_start = true;
-      for (char& c : text) {
-        c = word_start ? Upper(c) : Lower(c);
-        word_start = IsSpace(c);
-      }
-      PushText(std::move(text));
-      return;
-    }
+      return OnText(UpperCased);
+    case Opcode::kLowerCase:
+      return OnText(LowerCased);
+    case Opcode::kCapitalize:
+      return OnText(Capitalized);
   }
 }
 
@@ -839,28 +804,14 @@ void WarnOnce(SiteInfo* info, RunEvent event, int line, int column, const std::s
   const uint32_t bit = 1u << static_cast<unsigned>(event);
   if ((info->warned & bit) != 0) return;
   info->warned |= bit;
-  Diagnostic diagnostic;
-  diagnostic.severity = Severity::kWarning;
-  diagnostic.place.file = info->file;
-  diagnostic.place.line = line;
-  diagnostic.place.column = column;
-  diagnostic.site = info->site;
-  diagnostic.frame = context.frame;
-  diagnostic.message = message;
-  context.diagnostics->Report(diagnostic);
+  context.diagnostics->Report(MakeDiagnostic(Severity::kWarning, Place{info->file, line, column},
+                                             message, info->site, context.frame));
 }
 
 void RunError(const SiteInfo& info, int line, int column, const std::string& message,
               const RunContext& context) {
-  Diagnostic diagnostic;
-  diagnostic.severity = Severity::kError;
-  diagnostic.place.file = info.file;
-  diagnostic.place.line = line;
-  diagnostic.place.column = column;
-  diagnostic.site = info.site;
-  diagnostic.frame = context.frame;
-  diagnostic.message = message;
-  context.diagnostics->Report(diagnostic);
+  context.diagnostics->Report(MakeDiagnostic(Severity::kError, Place{info.file, line, column},
+                                             message, info.site, context.frame));
 }
 
 }  // namespace runner

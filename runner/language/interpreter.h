@@ -18,7 +18,8 @@
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/value.h"
-#include "runner/language/compiler.h"
+#include "runner/language/script.h"
+#include "runner/language/variables.h"
 
 namespace runner {
 

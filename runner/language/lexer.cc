@@ -200,8 +200,8 @@ std::string DecodeEntities(std::string_view text) {
   return decoded;
 }
 
-bool Lex(std::string_view text, int line, int column, const LexOptions& options,
-         std::vector<Token>* tokens, LexError* error) {
+bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
+         std::vector<Token>* tokens, Diagnostic* error) {
   size_t skip = 0;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") skip = 3;
   std::string decoded_text;
@@ -213,16 +213,17 @@ bool Lex(std::string_view text, int line, int column, const LexOptions& options,
   const std::string_view s =
       options.decode_entities ? std::string_view(decoded_text) : text.substr(skip);
   const auto raw_offset = [&](size_t i) { return options.decode_entities ? raw[i] : i + skip; };
-  const LineTable lines(text.substr(skip), line, column);
+  const LineTable lines(text.substr(skip), origin.line, origin.column);
   const auto place = [&](size_t at) {
     return lines.At(std::string(), static_cast<std::ptrdiff_t>(raw_offset(at) - skip));
   };
+  const auto fail_at = [&](int line, int column, std::string message) {
+    *error = MakeDiagnostic(Severity::kError, Place{origin.file, line, column}, std::move(message));
+    return false;
+  };
   const auto fail = [&](size_t at, std::string message) {
     const Place where = place(at);
-    error->line = where.line;
-    error->column = where.column;
-    error->message = std::move(message);
-    return false;
+    return fail_at(where.line, where.column, std::move(message));
   };
 
   bool line_start = true;
@@ -298,12 +299,7 @@ bool Lex(std::string_view text, int line, int column, const LexOptions& options,
     token.end_line = place(i - 1).line;
     if (token.kind == TokenKind::kWord) {
       std::string problem;
-      if (!Classify(&token, &problem)) {
-        error->line = token.line;
-        error->column = token.column;
-        error->message = std::move(problem);
-        return false;
-      }
+      if (!Classify(&token, &problem)) return fail_at(token.line, token.column, std::move(problem));
     }
     tokens->push_back(std::move(token));
   }

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runner/base/diagnostics.h"
 #include "runner/base/place.h"
 #include "runner/language/words.h"
 
@@ -47,20 +48,14 @@ struct LexOptions {
   bool decode_entities = false;
 };
 
-struct LexError {
-  int line = 1;
-  int column = 1;
-  std::string message;
-};
-
 // `text` with the XML entities &lt; &gt; &amp; &apos; &quot; decoded.
 std::string DecodeEntities(std::string_view text);
 
-// Splits `text`, whose first byte stands at line `line`, column `column`, into
-// `*tokens`. A UTF-8 byte-order mark at the start is skipped. Returns false
-// with the first fault in `*error` (tokens before it are kept).
-bool Lex(std::string_view text, int line, int column, const LexOptions& options,
-         std::vector<Token>* tokens, LexError* error);
+// Splits `text`, whose first byte stands at `start`, into `*tokens`. A UTF-8
+// byte-order mark at the start is skipped. Returns false with the first fault
+// (an error at its place, no site) in `*error`; tokens before it are kept.
+bool Lex(std::string_view text, const Place& start, const LexOptions& options,
+         std::vector<Token>* tokens, Diagnostic* error);
 
 }  // namespace runner
 

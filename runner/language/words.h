@@ -1,9 +1,11 @@
-// The words of the gauge script language: one table that the lexer, the
-// compiler, the interpreter's dispatch and the checks all read. Each entry
-// gives a word's spelling, its opcode, how many operands it pops and the
-// group it belongs to. Tokens that are not looked up by spelling (literals,
-// registers sN lN spN, labels :N, gotos gN and variables) have opcodes of
-// their own and no entry.
+// The words of the gauge script language: one table, which the lexer reads
+// to turn a spelling into its opcode. Each entry gives a word's spelling, its
+// opcode, how many operands it pops and the group it belongs to. The operand
+// counts and groups describe the language; the interpreter does not read
+// them (its dispatch pops by the shape of each word), and the language tests
+// hold every word to its count. Tokens that are not looked up by spelling
+// (literals, registers sN lN spN, labels :N, gotos gN and variables) have
+// opcodes of their own and no entry.
 #ifndef VELLOMAR_RUNNER_LANGUAGE_WORDS_H_
 #define VELLOMAR_RUNNER_LANGUAGE_WORDS_H_
 

@@ -115,8 +115,9 @@ const ScenarioCase kScenarioCases[] = {
 TEST(ScenarioTest, Reads) {
   for (const ScenarioCase& test : kScenarioCases) {
     Scenario scenario;
-    std::string problem;
-    const bool read = ParseScenario("s.toml", test.toml, &scenario, &problem);
+    Diagnostic diagnostic;
+    const bool read = ParseScenario("s.toml", test.toml, &scenario, &diagnostic);
+    const std::string problem = read ? "" : FormatDiagnostic(diagnostic);
     if (test.expected != nullptr) {
       ASSERT_TRUE(read) << test.name << ": " << problem;
       EXPECT_EQ(Describe(scenario), test.expected) << test.name;
@@ -131,7 +132,7 @@ TEST(ScenarioTest, Reads) {
 // each frame, and what its K: events do.
 TEST(ScenarioTest, PlaysOverFrames) {
   Scenario scenario;
-  std::string problem;
+  Diagnostic problem;
   ASSERT_TRUE(
       ParseScenario("s.toml",
                     "[set]\n\"A:ALT, feet\" = 100\n"
@@ -142,7 +143,7 @@ TEST(ScenarioTest, PlaysOverFrames) {
                     "HDG_SET = { set = \"A:HDG, degrees\" }\n"
                     "AP_ON = { set = \"A:AP, bool\", value = 1 }\n",
                     &scenario, &problem))
-      << problem;
+      << FormatDiagnostic(problem);
   SimState sim;
   ScenarioPlayer player(&scenario, &sim);
   const auto read = [&sim](const char* name, const char* unit) {

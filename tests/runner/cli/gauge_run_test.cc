@@ -181,6 +181,7 @@ TEST(GaugeRunTest, Pictures) {
       {{"--strict", "--png", out}, 1, {"out/dial-1.png"}, "1 warning"},
       {{"--frames", "3", "--png", out, "--png-frames", "4"}, 2, {}, "outside the run's frames"},
       {{"--png", out, "--scale", "0"}, 2, {}, "--scale must be above 0"},
+      {{"--png", out, "--scale", "16", "--png-frames", "1"}, 0, {"out/dial-1.png"}, ""},
   };
   for (const PictureCase& test : cases) {
     fs::remove_all(folder / "out");

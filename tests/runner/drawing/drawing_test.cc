@@ -472,9 +472,9 @@ class DrawingTest : public ::testing::Test {
     std::ostringstream err;
     Diagnostics diagnostics(&err);
     GaugeModel model;
-    std::string problem;
+    Diagnostic problem;
     if (!LoadGaugeFile((folder_ / "gauge.xml").u8string(), &model, &problem)) {
-      drawn.messages = problem;
+      drawn.messages = FormatDiagnostic(problem);
       return drawn;
     }
     SimState sim;
@@ -728,14 +728,16 @@ TEST_F(DrawingTest, FindsBitmapsAsTheSimulatorDoes) {
 // the one in the repository but for small differences of antialiasing.
 TEST(GoldenPictureTest, AirspeedExample) {
   const fs::path folder = fs::u8path(VELLOMAR_EXAMPLES) / "airspeed";
-  std::string problem;
+  Diagnostic unreadable;
   std::string contents;
   Scenario scenario;
-  ASSERT_TRUE(ReadRegularFile((folder / "scenario.toml").u8string(), &contents, &problem))
-      << problem;
-  ASSERT_TRUE(ParseScenario("scenario.toml", contents, &scenario, &problem)) << problem;
+  ASSERT_TRUE(ReadRegularFile((folder / "scenario.toml").u8string(), &contents, &unreadable))
+      << FormatDiagnostic(unreadable);
+  ASSERT_TRUE(ParseScenario("scenario.toml", contents, &scenario, &unreadable))
+      << FormatDiagnostic(unreadable);
   GaugeModel model;
-  ASSERT_TRUE(LoadGaugeFile((folder / "airspeed.xml").u8string(), &model, &problem)) << problem;
+  ASSERT_TRUE(LoadGaugeFile((folder / "airspeed.xml").u8string(), &model, &unreadable))
+      << FormatDiagnostic(unreadable);
   std::ostringstream err;
   Diagnostics diagnostics(&err);
   SimState sim;
@@ -756,8 +758,9 @@ TEST(GoldenPictureTest, AirspeedExample) {
   renderer.Draw(frames[0], 1, &drawn);
   EXPECT_EQ(err.str(), "");
 
-  ASSERT_TRUE(ReadRegularFile((folder / "airspeed-20.png").u8string(), &contents, &problem))
-      << problem;
+  ASSERT_TRUE(ReadRegularFile((folder / "airspeed-20.png").u8string(), &contents, &unreadable))
+      << FormatDiagnostic(unreadable);
+  std::string problem;
   Bitmap golden;
   ASSERT_TRUE(DecodePng(contents, &golden, &problem)) << problem;
   ASSERT_EQ(golden.width, drawn.width);

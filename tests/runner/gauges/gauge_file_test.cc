@@ -159,9 +159,9 @@ const GaugeCase kGaugeCases[] = {
 TEST(GaugeFileTest, ReadsModel) {
   for (const GaugeCase& test : kGaugeCases) {
     GaugeModel model;
-    std::string problem;
+    Diagnostic problem;
     ASSERT_TRUE(ParseGaugeFile("g.xml", test.xml, &model, &problem))
-        << test.name << ": " << problem;
+        << test.name << ": " << FormatDiagnostic(problem);
     EXPECT_EQ(Describe(model), test.expected) << test.name;
     EXPECT_EQ(model.file, "g.xml");
   }
@@ -197,8 +197,9 @@ const BadFileCase kBadFileCases[] = {
 TEST(GaugeFileTest, RejectsWhatIsNoGauge) {
   for (const BadFileCase& test : kBadFileCases) {
     GaugeModel model;
-    std::string problem;
-    EXPECT_FALSE(ParseGaugeFile("g.xml", test.xml, &model, &problem)) << test.name;
+    Diagnostic diagnostic;
+    EXPECT_FALSE(ParseGaugeFile("g.xml", test.xml, &model, &diagnostic)) << test.name;
+    const std::string problem = FormatDiagnostic(diagnostic);
     EXPECT_NE(problem.find(test.error), std::string::npos) << test.name << ": " << problem;
   }
 }
@@ -215,8 +216,8 @@ TEST(GaugeFileTest, BoundsTheSumOfExpansions) {
   for (int i = 0; i < 200; ++i) xml += "<Update>@a</Update>";
   xml += "</Gauge>";
   GaugeModel model;
-  std::string problem;
-  ASSERT_TRUE(ParseGaugeFile("g.xml", xml, &model, &problem)) << problem;
+  Diagnostic problem;
+  ASSERT_TRUE(ParseGaugeFile("g.xml", xml, &model, &problem)) << FormatDiagnostic(problem);
   EXPECT_EQ(model.updates.size(), 128u);
   ASSERT_FALSE(model.macro_errors.empty());
   EXPECT_NE(model.macro_errors.front().second.find("16 MiB in all"), std::string::npos)
@@ -225,10 +226,12 @@ TEST(GaugeFileTest, BoundsTheSumOfExpansions) {
 
 TEST(GaugeFileTest, RefusesDirectoriesAndMissingFiles) {
   GaugeModel model;
-  std::string problem;
-  EXPECT_FALSE(LoadGaugeFile(".", &model, &problem));
+  Diagnostic diagnostic;
+  EXPECT_FALSE(LoadGaugeFile(".", &model, &diagnostic));
+  std::string problem = FormatDiagnostic(diagnostic);
   EXPECT_NE(problem.find("is a directory"), std::string::npos) << problem;
-  EXPECT_FALSE(LoadGaugeFile("no-such-gauge.xml", &model, &problem));
+  EXPECT_FALSE(LoadGaugeFile("no-such-gauge.xml", &model, &diagnostic));
+  problem = FormatDiagnostic(diagnostic);
   EXPECT_NE(problem.find("no such file"), std::string::npos) << problem;
 }
 

@@ -147,9 +147,9 @@ std::string RunPanel(const FrameCase& test, std::string* messages) {
   Panel panel(&engine, &sim, &diagnostics);
   for (size_t i = 0; i < test.gauges.size(); ++i) {
     GaugeModel model;
-    std::string problem;
+    Diagnostic problem;
     const std::string file = "g" + std::to_string(i + 1) + ".xml";
-    if (!ParseGaugeFile(file, test.gauges[i], &model, &problem)) return problem;
+    if (!ParseGaugeFile(file, test.gauges[i], &model, &problem)) return FormatDiagnostic(problem);
     panel.AddGauge(model);
   }
   for (const ClickRequest& click : test.clicks) {
@@ -205,7 +205,7 @@ TEST(PanelTest, KeepsElementStatesWhenAsked) {
   Engine engine(nullptr, &sim, &diagnostics);
   Panel panel(&engine, &sim, &diagnostics);
   GaugeModel model;
-  std::string problem;
+  Diagnostic problem;
   ASSERT_TRUE(ParseGaugeFile(
       "g.xml",
       "<Gauge><Macro Name='C'>'Red'</Macro>"
@@ -216,7 +216,7 @@ TEST(PanelTest, KeepsElementStatesWhenAsked) {
       "</Element></Element>"
       "<Element><Visible>0</Visible><Element><Value>5</Value></Element></Element></Gauge>",
       &model, &problem))
-      << problem;
+      << FormatDiagnostic(problem);
   panel.AddGauge(model);
   std::vector<GaugeFrame> frames;
   panel.RunFrame(1, &frames);
@@ -263,7 +263,7 @@ TEST(PanelTest, KeepsFirstFrameResults) {
   Engine engine(nullptr, &sim, &diagnostics);
   Panel panel(&engine, &sim, &diagnostics);
   GaugeModel model;
-  std::string problem;
+  Diagnostic problem;
   ASSERT_TRUE(ParseGaugeFile(
       "g.xml", "<Gauge><Element><LeftScript>7</LeftScript></Element></Gauge>", &model, &problem));
   panel.set_keep_elements(true);
@@ -284,8 +284,10 @@ TEST(PanelTest, RefusesUnknownClicks) {
   Engine engine(nullptr, &sim, &diagnostics);
   Panel panel(&engine, &sim, &diagnostics);
   GaugeModel model;
+  Diagnostic unreadable;
+  ASSERT_TRUE(
+      ParseGaugeFile("g.xml", "<Gauge><Mouse><Area/></Mouse></Gauge>", &model, &unreadable));
   std::string problem;
-  ASSERT_TRUE(ParseGaugeFile("g.xml", "<Gauge><Mouse><Area/></Mouse></Gauge>", &model, &problem));
   panel.AddGauge(model);
   for (const char* where : {"#0", "#2", "Nothing", "#x"}) {
     EXPECT_FALSE(panel.AddClick({where, 1, ""}, &problem)) << where;
