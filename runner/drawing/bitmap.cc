@@ -62,6 +62,25 @@ bool FindPath(const fs::path& folder, const std::string& name, fs::path* found) 
   return fs::is_regular_file(at, error) && (*found = at, true);
 }
 
+// Decodes a file whose header was checked into 8-bit RGBA; `channels` gets
+// the file's own channel count.
+bool DecodeRgba(const stbi_uc* data, int length, const char* damaged, Bitmap* bitmap, int* channels,
+                std::string* problem) {
+  int width = 0;
+  int height = 0;
+  stbi_uc* pixels = stbi_load_from_memory(data, length, &width, &height, channels, 4);
+  if (pixels == nullptr) {
+    *problem = damaged + std::string(stbi_failure_reason());
+    return false;
+  }
+  bitmap->width = width;
+  bitmap->height = height;
+  bitmap->rgba.assign(pixels,
+                      pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  stbi_image_free(pixels);
+  return true;
+}
+
 }  // namespace
 
 bool DecodeBmp(std::string_view bytes, Bitmap* bitmap, std::string* problem) {
@@ -116,16 +135,9 @@ bool DecodeBmp(std::string_view bytes, Bitmap* bitmap, std::string* problem) {
                " pixels, more than a gauge bitmap may have";
     return false;
   }
-  stbi_uc* pixels = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
-  if (pixels == nullptr) {
-    *problem = std::string("damaged or unsupported BMP: ") + stbi_failure_reason();
+  if (!DecodeRgba(data, length, "damaged or unsupported BMP: ", bitmap, &channels, problem)) {
     return false;
   }
-  bitmap->width = width;
-  bitmap->height = height;
-  bitmap->rgba.assign(pixels,
-                      pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-  stbi_image_free(pixels);
   if (channels == 4) {
     for (size_t i = 3; i < bitmap->rgba.size(); i += 4) {
       if (bitmap->rgba[i] != 255) {
@@ -154,16 +166,7 @@ bool DecodePng(std::string_view bytes, Bitmap* bitmap, std::string* problem) {
     *problem = "damaged or too large PNG";
     return false;
   }
-  stbi_uc* pixels = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
-  if (pixels == nullptr) {
-    *problem = std::string("damaged PNG: ") + stbi_failure_reason();
-    return false;
-  }
-  bitmap->width = width;
-  bitmap->height = height;
-  bitmap->rgba.assign(pixels,
-                      pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-  stbi_image_free(pixels);
+  if (!DecodeRgba(data, length, "damaged PNG: ", bitmap, &channels, problem)) return false;
   bitmap->has_alpha = true;
   return true;
 }
