@@ -41,7 +41,7 @@ endif()
 # pixman compiled for the target. Where there is none (the 32-bit Linux build,
 # the fuzzer) the runner is built without pictures.
 if(WIN32)
-  include(${CMAKE_CURRENT_LIST_DIR}/cairo_windows.cmake OPTIONAL)
+  include(${CMAKE_CURRENT_LIST_DIR}/cairo_windows.cmake)
 elseif(NOT CMAKE_CROSSCOMPILING AND NOT VELLOMAR_FUZZ)
   find_package(PkgConfig QUIET)
   if(PKG_CONFIG_FOUND)
