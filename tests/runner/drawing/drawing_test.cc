@@ -184,6 +184,16 @@ std::vector<PictureCase> Cases() {
            "<Axis X='0' Y='4'/></Image><Rotate><Value>0.5236</Value></Rotate></Element>"),
        {Background(), needle50},
        Join({Tip(72, 89, 30, 50, kWhite, kGrey), {{115.3 - 3 * 0.866, 114.0 - 3 * 0.5, kWhite}}})});
+  // E2: points table, east needle: value 45 lies between 40 kt (-7.28 degrees)
+  // and 50 kt (32.20 degrees): 12.46 degrees, tip at (212.9, 144.4).
+  cases.push_back({"E2 old points table, east needle",
+                   Old("<Element><Position X='125' Y='125'/><Image Name='n90.bmp'>"
+                       "<Axis X='0' Y='4'/></Image><Rotate><Value>45</Value><Nonlinearity>"
+                       "<Item Value='40' X='219' Y='113'/><Item Value='50' X='206' Y='176'/>"
+                       "</Nonlinearity></Rotate></Element>"),
+                   {Background(), {"n90.bmp", 90, 9, EastNeedle(90)}},
+                   Join({Tip(125, 125, 12.46, 90, kWhite, kGrey),
+                         {{212.9 - 3 * 0.976, 144.4 - 3 * 0.216, kWhite}}})});
   // E3: points table, needle drawn pointing up: value 25 -> 182.53 degrees.
   cases.push_back({"E3 old points table and PointsTo North",
                    Old("<Element><Position X='90' Y='90'/><Image Name='up.bmp' PointsTo='North'>"
