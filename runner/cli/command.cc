@@ -137,6 +137,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
         if (ran && left_value) Print(result, out);
       }
     }
+    bench.EndFrame();
   }
   out.flush();
   // The storage is printed even after a failure: it shows what the scripts

@@ -86,6 +86,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     trace.BeginFrame(frame);
     bench.BeginFrame(frame);
     panel.RunFrame(frame, &frames);
+    bench.EndFrame();
     trace.Gauges(frame, frames);
 #if VELLOMAR_DRAWING
     if (pictures && picture_run.Wanted(frame) && !picture_run.Frame(frame, frames, &problem)) {

@@ -67,6 +67,8 @@ void Workbench::BeginFrame(int frame) {
   player_.BeforeFrame(frame);
 }
 
+void Workbench::EndFrame() { engine_->AfterFrame(); }
+
 void Workbench::Release() {
   if (engine_ != nullptr) engine_->ReleaseGauges();
   session_.Stop();

@@ -9,7 +9,7 @@
 //   bench.Open(module, &problem);      // or OpenWithoutModule()
 //   ... compile through bench.engine() (a Panel for gauge files) ...
 //   bench.StartScenario();
-//   for each frame: bench.BeginFrame(frame), then run it
+//   for each frame: bench.BeginFrame(frame), run it, bench.EndFrame()
 //   bench.Close(out, err);
 //   return bench.ExitStatus(strict);
 //
@@ -60,6 +60,8 @@ class Workbench {
   void StartScenario();
   // Before frame `frame` (from 1) runs: the scenario's changes and ramps.
   void BeginFrame(int frame);
+  // After it ran: what it left in the module (Engine::AfterFrame).
+  void EndFrame();
 
   // Ends the run in the order above and flushes `out`. False, with the
   // message written to `err`, when the output could not be written (a full

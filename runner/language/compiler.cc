@@ -258,6 +258,7 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
         return true;
       }
       binding->kind = Binding::Kind::kModule;
+      binding->name = "C:" + callback + ":" + property;
       switch (target_->module_gauge->Resolve(callback, property, &binding->property)) {
         case hostsim::Resolution::kResolved:
           break;

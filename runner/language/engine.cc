@@ -2,7 +2,6 @@
 
 #include <array>
 #include <map>
-#include <unordered_set>
 #include <utility>
 
 #include "hostsim/gauge.h"
@@ -33,10 +32,9 @@ struct Engine::State {
   std::vector<std::unique_ptr<Script>> scripts;
   std::vector<std::unique_ptr<Template>> templates;
   std::vector<std::vector<NumberVariable*>> changes;
-  // Texts written where the module keeps them (array names): freed with the
-  // Engine, which its owner destroys after the module has stopped.
-  std::vector<std::shared_ptr<const std::string>> kept_texts;
-  std::unordered_set<const std::string*> kept_index;
+  // Keeps the texts written where the module keeps them (array names): freed
+  // with the Engine, which its owner destroys after the module has stopped.
+  std::unique_ptr<ModuleChecks> module;
   int32_t creation_ids[2] = {-1, -1};
   Stack stack;
 
@@ -60,8 +58,7 @@ struct Engine::State {
     context.diagnostics = diagnostics;
     context.frame = frame;
     context.changes = &changes;
-    context.kept_texts = &kept_texts;
-    context.kept_index = &kept_index;
+    context.module = module.get();
     return context;
   }
 };
@@ -71,6 +68,7 @@ Engine::Engine(const hostsim::Host* host, SimState* sim, Diagnostics* diagnostic
   state_->host = host;
   state_->sim = sim;
   state_->diagnostics = diagnostics;
+  state_->module = std::make_unique<ModuleChecks>(host, diagnostics);
   if (host != nullptr) {
     // The module keeps the text written to these two as the array's name.
     const hostsim::PanelObject panel = host->Registered(hostsim::kCallbackName);
@@ -221,6 +219,8 @@ std::vector<VariableChange> Engine::TakeChanges(int gauge) {
   state_->changes[index].clear();
   return changes;
 }
+
+void Engine::AfterFrame() { state_->module->AfterFrame(frame_); }
 
 void Engine::ReleaseGauges() {
   for (auto& gauge : state_->gauges) gauge->module_gauge.reset();

@@ -82,6 +82,9 @@ class Engine {
   // The frame that runs now, for messages (0 while loading).
   void set_frame(int frame) { frame_ = frame; }
   int frame() const { return frame_; }
+  // After frame frame() ran: counts what the module's storage grew by and
+  // warns of a leak (see module_checks.h).
+  void AfterFrame();
   // The mouse state click scripts read as M:Event, M:X and M:Y.
   void SetMouse(const std::string& event, double x, double y);
 

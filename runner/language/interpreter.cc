@@ -205,6 +205,13 @@ class Interpreter {
     WarnOnce(script_->info.get(), event, place[0], place[1], message, *context_);
   }
   const std::string& Spelling() const { return script_->spellings[pc_ - 1]; }
+  // The module refused the read or write of the word that runs now.
+  void Refused(const Binding& binding, ModuleAccess access, const Value& value) {
+    const auto& place = script_->places[pc_ - 1];
+    context_->module->ReportRefusal(binding.property, access, value, binding.name,
+                                    &script_->code[pc_ - 1], *script_->info, place[0], place[1],
+                                    context_->frame);
+  }
 
   // Pops the top operand, which b pushes again later.
   Value PopTop() {
@@ -495,11 +502,15 @@ void Interpreter::Read(const Binding& binding) {
       // what a gauge sees. A text is copied now: the slot may change later.
       if (binding.text) {
         const char* text = nullptr;
-        binding.property.gauge.GetText(binding.property.id, &text);
-        Push(Value::Text(text != nullptr ? text : ""));
+        const bool read = binding.property.gauge.GetText(binding.property.id, &text);
+        Value value = Value::Text(text != nullptr ? text : "");
+        if (!read) Refused(binding, ModuleAccess::kReadText, Value());
+        Push(std::move(value));
       } else {
         double number = 0;
-        binding.property.gauge.GetNumber(binding.property.id, &number);
+        if (!binding.property.gauge.GetNumber(binding.property.id, &number)) {
+          Refused(binding, ModuleAccess::kReadNumber, Value());
+        }
         PushNumber(number);
       }
       return;
@@ -547,14 +558,14 @@ void Interpreter::Write(const Binding& binding) {
     case Binding::Kind::kModule:
       if (value.is_text()) {
         if (binding.keep_text) {
-          const std::shared_ptr<const std::string>& text = value.shared_text();
-          if (context_->kept_index->insert(text.get()).second) {
-            context_->kept_texts->push_back(text);
-          }
+          const auto& place = script_->places[pc_ - 1];
+          context_->module->KeepText(value.shared_text(), script_->info.get(), place[0], place[1]);
         }
-        binding.property.gauge.SetText(binding.property.id, value.text().c_str());
-      } else {
-        binding.property.gauge.SetNumber(binding.property.id, ToDouble(value));
+        if (!binding.property.gauge.SetText(binding.property.id, value.text().c_str())) {
+          Refused(binding, ModuleAccess::kWriteText, value);
+        }
+      } else if (!binding.property.gauge.SetNumber(binding.property.id, ToDouble(value))) {
+        Refused(binding, ModuleAccess::kWriteNumber, value);
       }
       return;
     case Binding::Kind::kEvent:

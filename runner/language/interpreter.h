@@ -12,12 +12,12 @@
 #include <array>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/value.h"
+#include "runner/language/module_checks.h"
 #include "runner/language/script.h"
 #include "runner/language/variables.h"
 
@@ -94,9 +94,9 @@ struct RunContext {
   int frame = 0;
   // Per gauge, the L: and G: variables changed since its last TakeChanges.
   std::vector<std::vector<NumberVariable*>>* changes = nullptr;
-  // Texts written where the module keeps them, alive until it stops.
-  std::vector<std::shared_ptr<const std::string>>* kept_texts = nullptr;
-  std::unordered_set<const std::string*>* kept_index = nullptr;
+  // Explains the module's refusals and keeps the texts it keeps (array
+  // names) alive until it stops.
+  ModuleChecks* module = nullptr;
 };
 
 // Runs `script` on `stack` (which the caller empties first, or shares

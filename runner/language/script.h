@@ -38,7 +38,9 @@ struct Binding {
   SimVariable* sim = nullptr;
   NumberVariable* number = nullptr;
   hostsim::Property property;
-  std::string name;  // kEvent: the event; kResource: the id; else the token for messages
+  // kEvent: the event; kResource: the id; kModule: C:CALLBACK:Property as
+  // written; else the token for messages.
+  std::string name;
 };
 
 struct Instruction {

@@ -62,6 +62,8 @@ TEST(RunnerErrorsTest, RunTimeEventsAreWarningsAndStrictFails) {
             "vellomar-run: <stdin>:2:1: warning: '+' popped an empty stack: it took 0 [frame 1]\n"
             "vellomar-run: <stdin>:3:1: warning: '(>C:VELLOMAR:Fuel)' popped an empty stack: it "
             "took 0 [frame 1]\n"
+            "vellomar-run: <stdin>:3:1: warning: the module refused 0 for C:VELLOMAR:Fuel: the "
+            "keyword takes a text, and a number was written; nothing changed [frame 1]\n"
             "vellomar-run: read but never set: C:NOBODY:Key\n"
             "vellomar-run: read but never set: C:NOBODY:2:Key, feet\n");
   const CommandResult strict = RunRunner({"--strict", "-e", "1 0 /"});

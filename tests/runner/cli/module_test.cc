@@ -9,20 +9,28 @@
 namespace vellomar::testing {
 namespace {
 
-CommandResult RunOk(const std::vector<std::string>& args, const std::string& input = "") {
+CommandResult RunOk(const std::vector<std::string>& args, const std::string& input = "",
+                    const std::string& warnings = "") {
   CommandResult result = RunRunner(args, input);
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err, warnings);
   return result;
+}
+
+// What a failed read gives; the warning that says why is tested below.
+std::string Refused(const std::string& script) {
+  const CommandResult result = RunRunner({"-e", script});
+  EXPECT_NE(result.err.find("warning: the module refused"), std::string::npos) << script;
+  return result.out;
 }
 
 TEST(RunnerModuleTest, FailedReadsGiveTheModulesDefaults) {
   EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:GetArrayToken)"}).out, "0\n");
-  EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:GetStringValue, String)"}).out, "null\n");
-  EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:SetActiveArray, number)"}).out, "1\n");
+  EXPECT_EQ(Refused("(C:VELLOMAR:GetStringValue, String)"), "null\n");
+  EXPECT_EQ(Refused("(C:VELLOMAR:SetActiveArray, number)"), "1\n");
   // A user variable read as a number fails; read as text (its own units
   // when none are given) it is empty.
-  EXPECT_EQ(RunOk({"-e", "(C:VELLOMAR:Fuel, number)"}).out, "1\n");
+  EXPECT_EQ(Refused("(C:VELLOMAR:Fuel, number)"), "1\n");
   EXPECT_EQ(RunOk({"-e", "'[' (C:VELLOMAR:Fuel) scat"}).out, "[\n");
   EXPECT_EQ(RunOk({"-e", "'[' (C:vellomar:Fuel, STRING) scat ']' scat"}).out, "[]\n");
 }
@@ -34,7 +42,86 @@ TEST(RunnerModuleTest, WritesChooseTextOrNumberByTheValue) {
       "2 (>C:VELLOMAR:SetReadIndex) (C:VELLOMAR:GetNumberValue)\n"
       "(C:VELLOMAR:GetArraySize)\n"
       "'x' (>C:VELLOMAR:SetReadIndex) (C:VELLOMAR:GetReadIndex)\n";
-  EXPECT_EQ(RunOk({"-"}, script).out, "1.5\n3\n2\n");
+  EXPECT_EQ(RunOk({"-"}, script,
+                  "vellomar-run: <stdin>:5:5: warning: the module refused 'x' for "
+                  "C:VELLOMAR:SetReadIndex: the keyword takes a number, and a text was written; "
+                  "nothing changed [frame 1]\n")
+                .out,
+            "1.5\n3\n2\n");
+}
+
+// Every refusal is a warning at its word, with the keyword, the value written
+// and the module's reason, once per word and reason however many frames run.
+TEST(RunnerModuleTest, RefusalsAreWarnedWithTheirReason) {
+  const std::string texts = "3 (>C:VELLOMAR:SetArraySize) 'S' (>C:VELLOMAR:CreateStringArray) ";
+  const std::string numbers = "3 (>C:VELLOMAR:SetArraySize) 'N' (>C:VELLOMAR:CreateNumberArray) ";
+  const std::string long_text = "'" + std::string(260, 'x') + "'";
+  struct Case {
+    std::string script;
+    int column;           // of the refused word, on line 1
+    std::string refused;  // after "the module refused "
+  };
+  const Case cases[] = {
+      {"'N' (>C:VELLOMAR:CreateNumberArray)", 5,
+       "'N' for C:VELLOMAR:CreateNumberArray: no array created because no size was set"},
+      {"3 (>C:VELLOMAR:SetArraySize) '' (>C:VELLOMAR:CreateStringArray)", 33,
+       "'' for C:VELLOMAR:CreateStringArray: an array's name cannot be empty; no array is active"},
+      {"(C:VELLOMAR:GetNumberValue)", 1,
+       "to read C:VELLOMAR:GetNumberValue: no array is active (the active token is 0); it reads 1"},
+      {"7 (>C:VELLOMAR:SetActiveArray) (C:VELLOMAR:GetArraySize)", 32,
+       "to read C:VELLOMAR:GetArraySize: no array has the active token 7"},
+      {texts + "7 (>C:VELLOMAR:SetReadIndex) (C:VELLOMAR:GetStringValue)", 95,
+       "to read C:VELLOMAR:GetStringValue: the read index 7 is outside 0 to 2 of the array 'S'; "
+       "it reads 'null'"},
+      {numbers + "-1 (>C:VELLOMAR:SetWriteIndex) 4 (>C:VELLOMAR:SetNumberValue)", 99,
+       "4 for C:VELLOMAR:SetNumberValue: the write index -1 is outside 0 to 2"},
+      {texts + "(C:VELLOMAR:GetNumberValue)", 66,
+       "to read C:VELLOMAR:GetNumberValue: the active array 'S' holds texts"},
+      {numbers + "'a' (>C:VELLOMAR:SetStringValue)", 70,
+       "'a' for C:VELLOMAR:SetStringValue: the active array 'N' holds numbers"},
+      {texts + long_text + " (>C:VELLOMAR:SetStringValue)", 329,
+       "'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...' (260 bytes) for C:VELLOMAR:SetStringValue: the "
+       "text is 260 bytes, longer than 259; nothing changed"},
+      {long_text + " (>C:VELLOMAR:Note)", 264, "for C:VELLOMAR:Note: the text is 260 bytes"},
+      {"(C:VELLOMAR:SetReadIndex)", 1,
+       "to read C:VELLOMAR:SetReadIndex: the keyword cannot be read, only written"},
+      {"1 (>C:VELLOMAR:GetArrayToken)", 3,
+       "1 for C:VELLOMAR:GetArrayToken: the keyword cannot be written, only read"},
+      {"(C:VELLOMAR:Note, number)", 1, "the keyword holds a text: read it with ', string'"},
+      {"(C:VELLOMAR:GetReadIndex, string)", 1,
+       "the keyword holds a number: read it with ', number'; it reads 'null'"},
+      {"'2' (>C:VELLOMAR:SetReadIndex)", 5, "the keyword takes a number, and a text was written"},
+      {"2 (>C:VELLOMAR:Note)", 3, "the keyword takes a text, and a number was written"},
+  };
+  for (const Case& c : cases) {
+    const CommandResult result = RunRunner({"--frames", "3", "-e", c.script});
+    const std::string start =
+        "vellomar-run: -e:1:" + std::to_string(c.column) + ": warning: the module refused ";
+    EXPECT_EQ(result.err.rfind(start, 0), 0u) << c.script << "\n" << result.err;
+    EXPECT_NE(result.err.find(c.refused), std::string::npos) << c.script << "\n" << result.err;
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << c.script << "\n" << result.err;
+    EXPECT_EQ(result.status, 0) << c.script;
+  }
+  EXPECT_EQ(RunRunner({"--strict", "-e", "(C:VELLOMAR:GetNumberValue)"}).status, 1);
+}
+
+// Arrays made frame after frame (a name built from a counter is a new text,
+// so a new array, every frame) are warned about once, at the word that made
+// them; an array selected again by its literal is not.
+TEST(RunnerModuleTest, ArraysGrowingEveryFrameAreALeak) {
+  const std::string leak =
+      "1 (>C:VELLOMAR:SetArraySize) 'A' (L:n) ++ (>L:n) (L:n) scat "
+      "(>C:VELLOMAR:CreateNumberArray)";
+  const CommandResult result = RunRunner({"--frames", "150", "-e", leak});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err,
+            "vellomar-run: -e:1:61: warning: the module's arrays grow frame after frame: 101 "
+            "arrays after frame 101, new ones in 100 frames; the newest is named 'A101.', created "
+            "here (each new name text makes a new array) [frame 101]\n");
+  EXPECT_EQ(RunOk({"--frames", "150", "-e",
+                   "1 (>C:VELLOMAR:SetArraySize) 'A' (>C:VELLOMAR:CreateNumberArray)"})
+                .err,
+            "");
 }
 
 // A text read is a copy: a later write to the slot does not change it.
@@ -51,7 +138,11 @@ TEST(RunnerModuleTest, LiteralsKeepTheirIdentityAcrossFrames) {
       "2 (>C:VELLOMAR:SetArraySize) 'A' (>C:VELLOMAR:CreateStringArray)\n"
       "(L:n) (>C:VELLOMAR:SetWriteIndex) 'a' (>C:VELLOMAR:SetStringValue) (L:n) ++ (>L:n)\n"
       "'A' (>C:VELLOMAR:CreateStringArray)\n";
-  EXPECT_EQ(RunOk({"--frames", "3", "--dump", "-"}, script).out,
+  EXPECT_EQ(RunOk({"--frames", "3", "--dump", "-"}, script,
+                  "vellomar-run: <stdin>:2:39: warning: the module refused 'a' for "
+                  "C:VELLOMAR:SetStringValue: the write index 2 is outside 0 to 1 of the array "
+                  "'A'; nothing changed [frame 3]\n")
+                .out,
             "array 'A': string, size 2, token 1\n"
             "  [0] 'a'\n"
             "  [1] 'a'\n"

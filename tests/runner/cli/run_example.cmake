@@ -1,7 +1,8 @@
 # Runs one bundled example through vellomar-run and compares what it prints
 # with the example's expected.out. The example directory holds the scripts,
 # `args` (the command-line arguments, one per line, script names relative to
-# the directory) and `expected.out`.
+# the directory), `expected.out` and, when the example shows a warning,
+# `expected.err` (else it must print no messages).
 #
 #   cmake -DRUNNER=path/to/vellomar-run -DEXAMPLE=examples/names
 #         [-DMODULE=path/to/module] [-DLAUNCHER=wine64] -P run_example.cmake
@@ -41,8 +42,14 @@ endif()
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "vellomar-run ${args} exited with ${status}:\n${errors}")
 endif()
-if(NOT errors STREQUAL "")
-  message(FATAL_ERROR "vellomar-run ${args} wrote messages:\n${errors}")
+set(expected_errors "")
+if(EXISTS "${EXAMPLE}/expected.err")
+  file(READ "${EXAMPLE}/expected.err" expected_errors)
+  string(REPLACE "\r" "" expected_errors "${expected_errors}")
+endif()
+string(REPLACE "\r" "" errors "${errors}")
+if(NOT errors STREQUAL expected_errors)
+  message(FATAL_ERROR "vellomar-run ${args} wrote messages:\n${errors}\nexpected:\n${expected_errors}")
 endif()
 if(NOT output STREQUAL expected)
   message(FATAL_ERROR "vellomar-run ${args} printed:\n${output}\nexpected:\n${expected}")
