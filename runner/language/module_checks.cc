@@ -56,8 +56,6 @@ bool TakesText(int keyword) {
          keyword == kSetStringValue || keyword == kUserVariable;
 }
 
-std::string Whole(double number) { return FormatNumber(number); }
-
 // A value as a message shows it: a text quoted and, when long, cut.
 std::string Shown(const Value& value) {
   if (!value.is_text()) return FormatNumber(ToDouble(value));
@@ -108,7 +106,7 @@ RefusalReason ModuleChecks::ActiveArrayReason(const hostsim::Property& property,
       return {};
     }
   }
-  return {Refusal::kNoSuchArray, "no array has the active token " + Whole(token)};
+  return {Refusal::kNoSuchArray, "no array has the active token " + FormatNumber(token)};
 }
 
 RefusalReason ModuleChecks::ElementReason(const hostsim::Property& property, bool write,
@@ -128,8 +126,8 @@ RefusalReason ModuleChecks::ElementReason(const hostsim::Property& property, boo
   const double index = Cursor(property, write ? kGetWriteIndex : kGetReadIndex);
   if (index < 0 || index >= array->size) {
     return {Refusal::kOutside, std::string(write ? "the write index " : "the read index ") +
-                                   Whole(index) + " is outside 0 to " + Whole(array->size - 1) +
-                                   " of the array '" + name + "'"};
+                                   FormatNumber(index) + " is outside 0 to " +
+                                   FormatNumber(array->size - 1) + " of the array '" + name + "'"};
   }
   return {};
 }
@@ -176,7 +174,8 @@ RefusalReason ModuleChecks::Explain(const hostsim::Property& property, ModuleAcc
       break;
     case kCreateNumberArray:
     case kCreateStringArray:
-      if (value.text().empty()) {
+      // The module sees the text up to its first NUL.
+      if (value.text().c_str()[0] == '\0') {
         reason = {Refusal::kEmptyName, "an array's name cannot be empty"};
       } else {
         reason = {Refusal::kNoSize,
