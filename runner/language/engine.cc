@@ -189,7 +189,10 @@ bool Engine::Run(Script* script, Value* result, bool* left_value) {
   stack.Clear();
   stack.last = Value();
   RunContext context = state_->Context(frame_);
+  context.observer = script->observer;
+  if (context.observer != nullptr) context.observer->Begin();
   const bool ok = Execute(script, &stack, &context);
+  if (context.observer != nullptr) context.observer->End(ok, stack, nullptr);
   *left_value = ok && !stack.empty();
   *result = ok ? stack.Top() : Value();
   stack.Clear();
@@ -198,9 +201,23 @@ bool Engine::Run(Script* script, Value* result, bool* left_value) {
 
 bool Engine::Render(Template* text_template, std::string* text) {
   RunContext context = state_->Context(frame_);
-  if (RenderTemplate(text_template, text, &context)) return true;
-  text->clear();
-  return false;
+  context.observer = text_template->observer;
+  if (context.observer == nullptr) {
+    if (RenderTemplate(text_template, text, &context)) return true;
+    text->clear();
+    return false;
+  }
+  context.observer->Begin();
+  const bool ok = RenderTemplate(text_template, text, &context);
+  if (!ok) text->clear();
+  context.observer->End(ok, Stack(), text);
+  return ok;
+}
+
+void Engine::Watch(Script* script, RunObserver* observer) { script->observer = observer; }
+
+void Engine::Watch(Template* text_template, RunObserver* observer) {
+  text_template->observer = observer;
 }
 
 void Engine::SetMouse(const std::string& event, double x, double y) {
