@@ -22,6 +22,26 @@ struct GaugeState {
   std::array<NumberVariable, 9> variables;
 };
 
+// A run of a watched script, or an expansion of a watched template: apart,
+// and never inlined, so that the runs nobody watches carry none of it.
+__attribute__((noinline)) bool RunWatched(Script* script, Stack* stack, RunContext* context) {
+  context->observer = script->observer;
+  context->observer->Begin();
+  const bool ok = ExecuteObserved(script, stack, context);
+  context->observer->End(ok, *stack, nullptr);
+  return ok;
+}
+
+__attribute__((noinline)) bool RenderWatched(Template* text_template, std::string* text,
+                                             RunContext* context) {
+  context->observer = text_template->observer;
+  context->observer->Begin();
+  const bool ok = RenderTemplateObserved(text_template, text, context);
+  if (!ok) text->clear();
+  context->observer->End(ok, Stack(), text);
+  return ok;
+}
+
 }  // namespace
 
 struct Engine::State {
@@ -189,10 +209,8 @@ bool Engine::Run(Script* script, Value* result, bool* left_value) {
   stack.Clear();
   stack.last = Value();
   RunContext context = state_->Context(frame_);
-  context.observer = script->observer;
-  if (context.observer != nullptr) context.observer->Begin();
-  const bool ok = Execute(script, &stack, &context);
-  if (context.observer != nullptr) context.observer->End(ok, stack, nullptr);
+  const bool ok = script->observer == nullptr ? Execute(script, &stack, &context)
+                                              : RunWatched(script, &stack, &context);
   *left_value = ok && !stack.empty();
   *result = ok ? stack.Top() : Value();
   stack.Clear();
@@ -201,17 +219,10 @@ bool Engine::Run(Script* script, Value* result, bool* left_value) {
 
 bool Engine::Render(Template* text_template, std::string* text) {
   RunContext context = state_->Context(frame_);
-  context.observer = text_template->observer;
-  if (context.observer == nullptr) {
-    if (RenderTemplate(text_template, text, &context)) return true;
-    text->clear();
-    return false;
-  }
-  context.observer->Begin();
-  const bool ok = RenderTemplate(text_template, text, &context);
-  if (!ok) text->clear();
-  context.observer->End(ok, Stack(), text);
-  return ok;
+  if (text_template->observer != nullptr) return RenderWatched(text_template, text, &context);
+  if (RenderTemplate(text_template, text, &context)) return true;
+  text->clear();
+  return false;
 }
 
 void Engine::Watch(Script* script, RunObserver* observer) { script->observer = observer; }

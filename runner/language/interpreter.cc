@@ -977,8 +977,11 @@ void Interpreter<kObserved>::Step(const Instruction& instruction) {
 }  // namespace
 
 bool Execute(Script* script, Stack* stack, RunContext* context) {
-  if (context->observer != nullptr) return Interpreter<true>(script, stack, context).Run();
   return Interpreter<false>(script, stack, context).Run();
+}
+
+bool ExecuteObserved(Script* script, Stack* stack, RunContext* context) {
+  return Interpreter<true>(script, stack, context).Run();
 }
 
 void WarnOnce(SiteInfo* info, RunEvent event, int line, int column, const std::string& message,

@@ -105,10 +105,11 @@ struct RunContext {
 };
 
 // Runs `script` on `stack` (which the caller empties first, or shares
-// between the parts of a template), reporting each word to the context's
-// observer when it has one. Returns false, after reporting the error, when
-// the jump budget ran out.
+// between the parts of a template). Returns false, after reporting the error,
+// when the jump budget ran out.
 bool Execute(Script* script, Stack* stack, RunContext* context);
+// The same, reporting each word to the context's observer (not null).
+bool ExecuteObserved(Script* script, Stack* stack, RunContext* context);
 
 // Reports `message` as a warning at line:column of `info`'s file, unless an
 // event of this kind was reported for it already.

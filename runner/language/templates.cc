@@ -267,7 +267,10 @@ bool Expand(Template* text_template, std::string* text, RunContext* context) {
         if (shown) append(part, part.text);
         break;
       case Template::PartKind::kScript:
-        if (shown && !Execute(part.script, &stack, context)) ok = false;
+        if (shown && !(kObserved ? ExecuteObserved(part.script, &stack, context)
+                                 : Execute(part.script, &stack, context))) {
+          ok = false;
+        }
         break;
       case Template::PartKind::kFormat:
         if (shown && TakesValue(part.format)) {
@@ -352,8 +355,11 @@ bool Expand(Template* text_template, std::string* text, RunContext* context) {
 }  // namespace
 
 bool RenderTemplate(Template* text_template, std::string* text, RunContext* context) {
-  if (context->observer != nullptr) return Expand<true>(text_template, text, context);
   return Expand<false>(text_template, text, context);
+}
+
+bool RenderTemplateObserved(Template* text_template, std::string* text, RunContext* context) {
+  return Expand<true>(text_template, text, context);
 }
 
 }  // namespace runner

@@ -68,10 +68,11 @@ class Template {
 bool CompileTemplate(std::string_view text, int line, int column, bool multiline,
                      CompileTarget* target, Template* result);
 
-// Expands the template into `*text`, reporting each part to the context's
-// observer when it has one. False, after reporting it, when a loop or a
-// script ran out of its jump budget; `*text` then holds what was made.
+// Expands the template into `*text`. False, after reporting it, when a loop
+// or a script ran out of its jump budget; `*text` then holds what was made.
 bool RenderTemplate(Template* text_template, std::string* text, RunContext* context);
+// The same, reporting each part and word to the context's observer (not null).
+bool RenderTemplateObserved(Template* text_template, std::string* text, RunContext* context);
 
 }  // namespace runner
 
