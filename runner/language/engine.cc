@@ -22,26 +22,6 @@ struct GaugeState {
   std::array<NumberVariable, 9> variables;
 };
 
-// A run of a watched script, or an expansion of a watched template: apart,
-// and never inlined, so that the runs nobody watches carry none of it.
-__attribute__((noinline)) bool RunWatched(Script* script, Stack* stack, RunContext* context) {
-  context->observer = script->observer;
-  context->observer->Begin();
-  const bool ok = ExecuteObserved(script, stack, context);
-  context->observer->End(ok, *stack, nullptr);
-  return ok;
-}
-
-__attribute__((noinline)) bool RenderWatched(Template* text_template, std::string* text,
-                                             RunContext* context) {
-  context->observer = text_template->observer;
-  context->observer->Begin();
-  const bool ok = RenderTemplateObserved(text_template, text, context);
-  if (!ok) text->clear();
-  context->observer->End(ok, Stack(), text);
-  return ok;
-}
-
 }  // namespace
 
 struct Engine::State {
@@ -73,6 +53,32 @@ struct Engine::State {
     target.creation_ids[1] = creation_ids[1];
     target.diagnostics = diagnostics;
     return target;
+  }
+  // A run of a watched script, or an expansion of a watched template: apart,
+  // and never inlined, so that the runs nobody watches carry none of it.
+  __attribute__((noinline)) bool RunWatched(int frame, Script* script, Value* result,
+                                            bool* left_value) {
+    stack.Clear();
+    stack.last = Value();
+    RunContext context = Context(frame);
+    context.observer = script->observer;
+    context.observer->Begin();
+    const bool ok = ExecuteObserved(script, &stack, &context);
+    context.observer->End(ok, stack, nullptr);
+    *left_value = ok && !stack.empty();
+    *result = ok ? stack.Top() : Value();
+    stack.Clear();
+    return ok;
+  }
+  __attribute__((noinline)) bool RenderWatched(int frame, Template* text_template,
+                                               std::string* text) {
+    RunContext context = Context(frame);
+    context.observer = text_template->observer;
+    context.observer->Begin();
+    const bool ok = RenderTemplateObserved(text_template, text, &context);
+    if (!ok) text->clear();
+    context.observer->End(ok, Stack(), text);
+    return ok;
   }
   RunContext Context(int frame) {
     RunContext context;
@@ -205,12 +211,12 @@ bool Engine::Run(Script* script, Value* result) {
 }
 
 bool Engine::Run(Script* script, Value* result, bool* left_value) {
+  if (script->observer != nullptr) return state_->RunWatched(frame_, script, result, left_value);
   Stack& stack = state_->stack;
   stack.Clear();
   stack.last = Value();
   RunContext context = state_->Context(frame_);
-  const bool ok = script->observer == nullptr ? Execute(script, &stack, &context)
-                                              : RunWatched(script, &stack, &context);
+  const bool ok = Execute(script, &stack, &context);
   *left_value = ok && !stack.empty();
   *result = ok ? stack.Top() : Value();
   stack.Clear();
@@ -218,8 +224,8 @@ bool Engine::Run(Script* script, Value* result, bool* left_value) {
 }
 
 bool Engine::Render(Template* text_template, std::string* text) {
+  if (text_template->observer != nullptr) return state_->RenderWatched(frame_, text_template, text);
   RunContext context = state_->Context(frame_);
-  if (text_template->observer != nullptr) return RenderWatched(text_template, text, &context);
   if (RenderTemplate(text_template, text, &context)) return true;
   text->clear();
   return false;

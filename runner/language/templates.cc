@@ -257,11 +257,14 @@ bool Expand(Template* text_template, std::string* text, RunContext* context) {
     const bool shown = blocks.empty() || blocks.back().shown;
     // %{else}, a case label and %{end} are read whenever their block's
     // directive was.
-    const bool reached = !blocks.empty() && (part.kind == Template::PartKind::kElse ||
-                                             part.kind == Template::PartKind::kLabel ||
-                                             part.kind == Template::PartKind::kEnd)
-                             ? blocks.back().parent_shown
-                             : shown;
+    bool reached = shown;
+    if constexpr (kObserved) {
+      if (!blocks.empty() &&
+          (part.kind == Template::PartKind::kElse || part.kind == Template::PartKind::kLabel ||
+           part.kind == Template::PartKind::kEnd)) {
+        reached = blocks.back().parent_shown;
+      }
+    }
     switch (part.kind) {
       case Template::PartKind::kText:
         if (shown) append(part, part.text);
