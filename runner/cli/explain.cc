@@ -374,7 +374,9 @@ Explainer::Explainer(int frame, std::vector<ExplainSite> sites, std::ostream* ou
   }
 }
 
-Explainer::~Explainer() { Watch(false); }
+// Nothing is watched any more: EndFrame stopped the watching (the scripts
+// may be gone by now, with the engine).
+Explainer::~Explainer() = default;
 
 void Explainer::Watch(bool on) {
   for (const auto& observer : observers_) {

@@ -69,7 +69,8 @@ bool MakeExplainer(const std::string& text, int frames, const std::vector<Explai
 
 // Watches the chosen sites in the request's frame and prints each run to
 // `out` as it ends; a site that did not run in the frame is said so at the
-// end of the frame.
+// end of the frame, when the watching stops. A run must not stop between
+// the BeginFrame and the EndFrame of that frame.
 class Explainer {
  public:
   Explainer(int frame, std::vector<ExplainSite> sites, std::ostream* out);
