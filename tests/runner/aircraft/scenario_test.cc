@@ -95,7 +95,7 @@ const ScenarioCase kScenarioCases[] = {
      "click 'A'@1:RightSingle click 'B:LeftAll'@1 click 'C'@1:WheelUp "},
     {"not TOML", "[set\n", nullptr, "s.toml:1:"},
     {"unknown unit", "[set]\n\"A:X, furlongs\" = 1\n", nullptr,
-     "s.toml:2:19: 'A:X, furlongs': unknown unit"},
+     "s.toml:2:19: error: 'A:X, furlongs': unknown unit"},
     {"L: is the gauges'", "[set]\n\"L:X, number\" = 1\n", nullptr,
      "L: and G: belong to the gauges"},
     {"so is g:", "[set]\n\"g:Var1\" = 1\n", nullptr, "'g:Var1': a scenario sets A:"},
