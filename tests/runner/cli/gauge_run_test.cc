@@ -108,7 +108,6 @@ TEST(GaugeRunTest, StatusesAndStreams) {
        2,
        "",
        "no mouse event is called 'FooBar'"},
-      {"--set true", {"--set", "A:INDICATED ALTITUDE, feet=true", "GAUGE"}, 0, "\"1 ft\"", ""},
       {"a gauge file named otherwise", {named_otherwise}, 0, "\"0 ft\"", ""},
       {"XML faults are errors",
        {broken},
