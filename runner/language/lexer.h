@@ -57,7 +57,8 @@ inline constexpr size_t kMaxLoadErrors = 20;
 
 // Splits `text`, whose first byte stands at `start`, into `*tokens`. A UTF-8
 // byte-order mark at the start is skipped. Returns false with the first fault
-// (an error at its place, no site) in `*error`; tokens before it are kept.
+// (an error at its place, no site) in `*error`; the tokens are those the
+// overload below gives.
 bool Lex(std::string_view text, const Place& start, const LexOptions& options,
          std::vector<Token>* tokens, Diagnostic* error);
 
