@@ -4,6 +4,7 @@
 
 #include "runner/base/diagnostics.h"
 #include "runner/cli/dump.h"
+#include "runner/cli/explain.h"
 #include "runner/cli/trace.h"
 #include "runner/cli/workbench.h"
 #include "runner/gauges/gauge_file.h"
@@ -37,7 +38,9 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     if (source.kind != Source::Kind::kGaugeFile) continue;
     GaugeModel model;
     Diagnostic problem;
-    if (!LoadGaugeFile(source.name, &model, &problem)) {
+    const bool loaded = source.read ? ParseGaugeFile(source.name, source.text, &model, &problem)
+                                    : LoadGaugeFile(source.name, &model, &problem);
+    if (!loaded) {
       bench.diagnostics().Report(problem);
       ++unreadable;
       continue;
@@ -59,6 +62,13 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
       WriteMessage(err, problem);
       return options.sim.empty() ? 2 : 1;
     }
+  }
+  std::unique_ptr<Explainer> explainer;
+  if (!MakeExplainer(options.explain, options.frames, GaugeSites(panel), true, &messages,
+                     &explainer, &problem)) {
+    messages.flush();
+    WriteMessage(err, problem);
+    return 2;
   }
   int picture_failures = 0;
 #if VELLOMAR_DRAWING
@@ -85,8 +95,10 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
   for (int frame = 1; frame <= options.frames; ++frame) {
     trace.BeginFrame(frame);
     bench.BeginFrame(frame);
+    if (explainer) explainer->BeginFrame(frame);
     panel.RunFrame(frame, &frames);
     bench.EndFrame();
+    if (explainer) explainer->EndFrame(frame);
     trace.Gauges(frame, frames);
 #if VELLOMAR_DRAWING
     if (pictures && picture_run.Wanted(frame) && !picture_run.Frame(frame, frames, &problem)) {

@@ -65,6 +65,9 @@ struct Command {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--explain", options->explain,
+                   "show one scripting site run word by word in one frame: 'WHERE@FRAME'")
+        ->type_name("WHERE@FRAME");
     app.add_option("--png", options->png_dir,
                    "gauge files: write pictures of frames as PNG files into DIR")
         ->type_name("DIR");
@@ -176,7 +179,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
 std::string Usage() {
   return "usage: vellomar-run [options] [--] GAUGE.xml...\n"
          "       vellomar-run [options] [--] SCRIPT...\n"
-         "  GAUGE.xml        a gauge file (FS2004 or FSX schema); several form one panel\n"
+         "  GAUGE.xml        a gauge file (FS2004 or FSX; any name when XML); several: one panel\n"
          "  SCRIPT           a script file of expressions; '-' reads standard input\n"
          "  -e SCRIPT        a script given on the command line\n"
          "  -s TEMPLATE      a text template given on the command line; prints its text\n"
@@ -185,6 +188,7 @@ std::string Usage() {
          "  --sim FILE       the simulated aircraft: a scenario file (TOML)\n"
          "  --set 'A:NAME, unit=VALUE'  set a simulator variable before the first frame\n"
          "  --click 'WHERE@FRAME[:EVENT]'  click a mouse area (tooltip text, id or #N)\n"
+         "  --explain 'WHERE@FRAME'  show a site's run word by word (id, #N, Update, LINE)\n"
          "  --dump           print the module's arrays and user variables at the end\n"
          "  --strict         warnings make the exit status 1\n"
          "  --quiet          gauge files: print only errors, warnings and the summary\n"

@@ -124,6 +124,7 @@ int Panel::AddGauge(const GaugeModel& model) {
   gauge->engine_gauge = engine_->AddGauge(own.file);
   const int engine_gauge = gauge->engine_gauge;
 
+  for (const Diagnostic& warning : own.schema_warnings) diagnostics_->Report(warning);
   for (const auto& [site, problem] : own.macro_errors) {
     diagnostics_->Report(MakeDiagnostic(Severity::kError, site.place, problem, site.name));
     ++scripts_;
@@ -262,6 +263,32 @@ const GaugeModel& Panel::model(int gauge) const {
   return gauges_[static_cast<size_t>(gauge)]->model;
 }
 
+std::vector<SiteView> Panel::Sites() const {
+  std::vector<SiteView> views;
+  for (size_t g = 0; g < gauges_.size(); ++g) {
+    const CompiledGauge& gauge = *gauges_[g];
+    const auto add = [&](const CompiledSite& site, int element, const std::string& owner) {
+      views.push_back({static_cast<int>(g), site.site, element, owner, site.script, site.text});
+    };
+    for (const CompiledSite& update : gauge.updates) add(update, 0, std::string());
+    const auto element_sites = [&](const CompiledElement& element, const auto& self) -> void {
+      const int number = element.index + 1;
+      if (element.has_visible) add(element.visible, number, element.element->name);
+      for (const CompiledSite& site : element.sites) add(site, number, element.element->name);
+      for (const CompiledElement& child : element.children) self(child, self);
+    };
+    for (const CompiledElement& element : gauge.elements) element_sites(element, element_sites);
+    for (const CompiledArea& area : gauge.areas) {
+      if (area.has_visible) add(area.visible, 0, area.area->name);
+      if (area.has_tooltip) add(area.tooltip, 0, area.area->name);
+      for (const auto& click : area.clicks) {
+        for (const CompiledSite& site : click) add(site, 0, area.area->name);
+      }
+    }
+  }
+  return views;
+}
+
 void Panel::Keep(const CompiledSite& site, const Value& result, ElementState* state) {
   const Site& model = *site.site;
   const auto slot = static_cast<size_t>(model.result);
@@ -348,11 +375,19 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
                           "gave 0), nothing done");
     return;
   }
+  const auto takes = [&click](const Click& model) {
+    return model.every_event || MouseKindsTake(model.kinds, click.event);
+  };
+  const std::vector<Click>& models = area.area->clicks;
+  if (std::none_of(models.begin(), models.end(), takes)) {
+    out->clicks.push_back(shown + " " + click.event + ": no click of the area takes it");
+    return;
+  }
   out->clicks.push_back(shown + " " + click.event);
   engine_->SetMouse(click.event, 0, 0);
-  for (size_t i = 0; i < area.area->clicks.size(); ++i) {
-    const Click& model = area.area->clicks[i];
-    if (!MouseKindsTake(model.kinds, click.event)) continue;
+  for (size_t i = 0; i < models.size(); ++i) {
+    const Click& model = models[i];
+    if (!takes(model)) continue;
     for (CompiledSite& site : area.clicks[i]) {
       Value ignored;
       RunSite(&site, &ignored);
