@@ -99,8 +99,9 @@ class Trace : public DiagnosticSink {
   static std::string Number(double value);
 
  private:
+  // Frame 0: outside any frame, printed.
   bool Printed(int frame) const {
-    return frame >= frames_.from && (frames_.to == 0 || frame <= frames_.to);
+    return frame == 0 || (frame >= frames_.from && (frames_.to == 0 || frame <= frames_.to));
   }
   // Writes "frame N" the first time something of the frame is printed.
   void Header();

@@ -64,8 +64,8 @@ TEST(GaugeRunTest, StatusesAndStreams) {
       {"--sim and a click from it",
        {"--frames", "2", "--sim", scenario, "GAUGE"},
        0,
-       "click Area #1 'Gear' LeftSingle\n  text Element #1 <Text>: \"328 ft\"\n"
-       "  event K:GEAR_TOGGLE 0\n",
+       "click Area #1 'Gear' LeftSingle\n  event K:GEAR_TOGGLE 0\n"
+       "  text Element #1 <Text>: \"328 ft\"\n",
        ""},
       {"--click", {"--click", "#1@1", "GAUGE"}, 0, "event K:GEAR_TOGGLE 0", ""},
       {"--json", {"--json", "--frames", "2", "GAUGE"}, 0, "{\"frame\":2,\"gauge\":\"", ""},

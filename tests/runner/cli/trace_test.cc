@@ -154,7 +154,13 @@ TEST(TraceTest, ChangesFromAndTo) {
            "  value Element 'S' <Select>: 1, case 1\n"
            "  set L:n, degree = 30\n"},
       {"--from 2 --to 2", {2, 2, false}, kFrame2},
-      {"--changes --from 3: the first frame printed is whole", {3, 0, true}, kFrame3},
+      {"--changes --from 3: the first frame printed is whole, messages shown",
+       {3, 0, true},
+       std::string("frame 2\n"
+                   "gauge g.xml\n"
+                   "vellomar-run: g.xml:3:4: warning: divided by zero [Element 'S' <Select>, frame "
+                   "2]\n") +
+           kFrame3},
       {"--to 1: a later frame's message is still shown",
        {1, 1, false},
        std::string(kFrame1) +
