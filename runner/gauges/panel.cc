@@ -150,6 +150,7 @@ int Panel::AddGauge(const GaugeModel& model) {
   gauge->engine_gauge = engine_->AddGauge(own.file);
   const int engine_gauge = gauge->engine_gauge;
 
+  for (const Diagnostic& warning : own.schema_warnings) diagnostics_->Report(warning);
   for (const auto& [site, problem] : own.macro_errors) {
     diagnostics_->Report(MakeDiagnostic(Severity::kError, site.place, problem, site.name));
     ++scripts_;
@@ -382,13 +383,21 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
     shown.note =
         "the area is hidden (its visibility, or that of an area it is in, gave 0), nothing done";
   }
+  const auto takes = [&click](const Click& model) {
+    return model.every_event || MouseKindsTake(model.kinds, click.event);
+  };
+  const std::vector<Click>& models = area.area->clicks;
+  if (!hidden && std::none_of(models.begin(), models.end(), takes)) {
+    shown.note = "no click of the area takes it";
+  }
+  const bool done = shown.note.empty();
   out->clicks.push_back(std::move(shown));
   Happened(GaugeFrame::Happening::Kind::kClick, out->clicks.size() - 1, out);
-  if (hidden) return;
+  if (!done) return;
   engine_->SetMouse(click.event, 0, 0);
-  for (size_t i = 0; i < area.area->clicks.size(); ++i) {
-    const Click& model = area.area->clicks[i];
-    if (!MouseKindsTake(model.kinds, click.event)) continue;
+  for (size_t i = 0; i < models.size(); ++i) {
+    const Click& model = models[i];
+    if (!takes(model)) continue;
     for (CompiledSite& site : area.clicks[i]) {
       Value ignored;
       RunSite(&site, &ignored);
