@@ -150,14 +150,20 @@ const char* LevelName(Severity severity) {
 
 // "Element 'Needle'" -> "Needle", "Element #3" -> "#3"; other owners as
 // they are.
-std::string ElementName(const std::string& owner) {
-  static const std::string kElement = "Element ";
-  if (owner.compare(0, kElement.size(), kElement) != 0) return owner;
-  std::string name = owner.substr(kElement.size());
-  if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'') {
-    name = name.substr(1, name.size() - 2);
+std::string_view ElementName(std::string_view owner) {
+  constexpr std::string_view kElement = "Element ";
+  if (owner.substr(0, kElement.size()) != kElement) return owner;
+  owner.remove_prefix(kElement.size());
+  if (owner.size() >= 2 && owner.front() == '\'' && owner.back() == '\'') {
+    owner = owner.substr(1, owner.size() - 2);
   }
-  return name;
+  return owner;
+}
+
+// The element of a site: "Element 'Needle' <Rotate>" -> "Needle" (see
+// SiteOwner), without copying it.
+std::string_view SiteElement(std::string_view site) {
+  return ElementName(site.substr(0, site.find(" <")));
 }
 
 // The message object's fields, in an object begun by the caller.
@@ -488,7 +494,7 @@ void Trace::JsonGauge(int frame, const GaugeFrame& gauge) {
     line.Begin();
     line.TextField("site", position.site);
     line.NumberField("value", position.value);
-    line.TextField("element", ElementName(SiteOwner(position.site)));
+    line.TextField("element", SiteElement(position.site));
     line.TextField("kind", KindName(position.kind));
     line.TextField("unit", KindUnit(position.kind));
     if (position.kind == SiteKind::kSelect) {
@@ -518,7 +524,7 @@ void Trace::JsonGauge(int frame, const GaugeFrame& gauge) {
   line.BeginArray("texts");
   for (const GaugeFrame::Shown& shown : gauge.strings) {
     line.Begin();
-    line.TextField("element", ElementName(SiteOwner(shown.site)));
+    line.TextField("element", SiteElement(shown.site));
     line.TextField("site", shown.site);
     line.TextField("text", shown.text);
     line.End();
@@ -527,7 +533,7 @@ void Trace::JsonGauge(int frame, const GaugeFrame& gauge) {
   line.BeginArray("scripts");
   for (const GaugeFrame::Computed& computed : gauge.scripts) {
     line.Begin();
-    line.TextField("element", ElementName(SiteOwner(*computed.site)));
+    line.TextField("element", SiteElement(*computed.site));
     line.TextField("site", *computed.site);
     line.Key("value");
     line.Value(computed.value);
