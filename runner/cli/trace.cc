@@ -8,6 +8,8 @@
 #include <tuple>
 #include <utility>
 
+#include "runner/base/ansi.h"
+
 namespace runner {
 
 namespace {
@@ -61,6 +63,8 @@ std::string Trace::Quote(const std::string& text) {
           quoted += "\\x";
           quoted += kHex[byte >> 4];
           quoted += kHex[byte & 15];
+        } else if (byte >= 0x80) {
+          AppendAnsiAsUtf8(byte, &quoted);  // unassigned bytes as \xNN
         } else {
           quoted += c;
         }
@@ -82,7 +86,7 @@ void Trace::Gauges(int frame, const std::vector<GaugeFrame>& gauges) {
       line["gauge"] = JsonText(gauge.file);
       line["strings"] = nlohmann::ordered_json::array();
       for (const GaugeFrame::Shown& shown : gauge.strings) {
-        line["strings"].push_back(JsonText(shown.text));
+        line["strings"].push_back(JsonText(AnsiToUtf8(shown.text)));
       }
       line["events"] = nlohmann::ordered_json::array();
       for (const FiredEvent& event : gauge.events) {

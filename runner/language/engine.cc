@@ -107,12 +107,13 @@ int Engine::AddGauge(const std::string& name) {
 }
 
 Script* Engine::CompileScript(int gauge, const std::string& text, const Place& start,
-                              const std::string& site) {
+                              const std::string& site, std::shared_ptr<const SourceMap> source) {
   auto script = std::make_unique<Script>();
   script->registers = std::make_shared<Registers>();
   script->info = std::make_shared<SiteInfo>();
   script->info->file = start.file;
   script->info->site = site;
+  script->info->source = std::move(source);
   CompileTarget target = state_->Target(gauge);
   if (!CompileText(text, start.line, start.column, &target, script.get())) return nullptr;
   state_->scripts.push_back(std::move(script));
@@ -129,7 +130,14 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
   LexOptions options;
   options.hash_comments = true;
   options.decode_entities = true;
-  if (!Lex(text, start, options, &tokens, &error)) {
+  std::vector<Diagnostic> warnings;
+  options.warnings = &warnings;
+  const bool lexed = Lex(text, start, options, &tokens, &error);
+  for (Diagnostic& warning : warnings) {
+    warning.site = site;
+    state_->diagnostics->Report(warning);
+  }
+  if (!lexed) {
     error.site = site;
     state_->diagnostics->Report(error);
     return false;
@@ -162,12 +170,14 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
 }
 
 Template* Engine::CompileTemplate(int gauge, const std::string& text, const Place& start,
-                                  const std::string& site, bool multiline) {
+                                  const std::string& site, bool multiline,
+                                  std::shared_ptr<const SourceMap> source) {
   auto compiled = std::make_unique<Template>();
   compiled->registers = std::make_shared<Registers>();
   compiled->info = std::make_shared<SiteInfo>();
   compiled->info->file = start.file;
   compiled->info->site = site;
+  compiled->info->source = std::move(source);
   CompileTarget target = state_->Target(gauge);
   if (!runner::CompileTemplate(text, start.line, start.column, multiline, &target,
                                compiled.get())) {

@@ -53,18 +53,25 @@ bool Matches(char comparison, double v, double n) {
 bool CompileTemplate(std::string_view text, int line, int column, bool multiline,
                      CompileTarget* target, Template* result) {
   const LineTable lines(text, line, column);
-  const auto place = [&](size_t at) {
+  const SourceMap* source = result->info->source.get();
+  const auto locate = [&](size_t at, int* from) {
+    if (source != nullptr) return source->At(at, from);
+    *from = 0;
     return lines.At(std::string(), static_cast<std::ptrdiff_t>(at));
   };
+  const auto report = [&](size_t at, Severity severity, const std::string& message) {
+    int from = 0;
+    const Place where = locate(at, &from);
+    ReportAt(target->diagnostics, *result->info, severity, where.line, where.column, message,
+             from);
+  };
   const auto fail = [&](size_t at, const std::string& message) {
-    const Place where = place(at);
-    ReportAt(target->diagnostics, *result->info, Severity::kError, where.line, where.column,
-             message);
+    report(at, Severity::kError, message);
     return false;
   };
   const auto add = [&](Template::PartKind kind, size_t at) -> Template::Part& {
-    const Place where = place(at);
     Template::Part part;
+    const Place where = locate(at, &part.origin);
     part.kind = kind;
     part.line = where.line;
     part.column = where.column;
@@ -122,9 +129,10 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       auto script = std::make_unique<Script>();
       script->registers = result->registers;
       script->info = result->info;
-      const Place inside = place(i + 2);
+      int from = 0;
+      const Place inside = locate(i + 2, &from);
       if (!CompileText(text.substr(i + 2, j - i - 2), inside.line, inside.column, target,
-                       script.get())) {
+                       script.get(), i + 2)) {
         return false;
       }
       add(Template::PartKind::kScript, i).script = script.get();
@@ -148,9 +156,7 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       const size_t close = text.find('}', i + 2);
       if (close == std::string_view::npos) {
         // The simulator looks for the } and shows nothing more when there is none.
-        const Place where = place(i);
-        ReportAt(target->diagnostics, *result->info, Severity::kWarning, where.line, where.column,
-                 "%{ without a closing }: the rest of the text is not shown");
+        report(i, Severity::kWarning, "%{ without a closing }: the rest of the text is not shown");
         break;
       }
       const std::string_view keyword = text.substr(i + 2, close - i - 2);
@@ -172,9 +178,8 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
         char comparison = '=';
         double value = 0;
         if (!ParseLabel(keyword.substr(1), &comparison, &value)) {
-          const Place where = place(i);
-          ReportAt(target->diagnostics, *result->info, Severity::kWarning, where.line, where.column,
-                   "case label '%{" + std::string(keyword) + "}' has no number: it never matches");
+          report(i, Severity::kWarning,
+                 "case label '%{" + std::string(keyword) + "}' has no number: it never matches");
           comparison = 'n';
         }
         Template::Part& part = add(K::kLabel, i);
@@ -216,7 +221,7 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
     Value value;
     if (!stack.Pop(&value)) {
       WarnOnce(info, RunEvent::kEmptyStack, part.line, part.column,
-               std::string(what) + " popped an empty stack: it took 0", *context);
+               std::string(what) + " popped an empty stack: it took 0", *context, part.origin);
     }
     return value;
   };
@@ -229,7 +234,7 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
     text->append(more, 0, kMaxTextLength - text->size());
     WarnOnce(info, RunEvent::kTextTooLong, part.line, part.column,
              "the text grew longer than " + std::to_string(kMaxTextLength) + " bytes: it is cut",
-             *context);
+             *context, part.origin);
   };
   for (size_t i = 0; i < parts.size(); ++i) {
     const Template::Part& part = parts[i];
@@ -287,7 +292,7 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
             RunError(*info, part.line, part.column,
                      "runaway loop: %{next} went back " + std::to_string(kJumpBudget) +
                          " times in one expansion; the expansion is stopped",
-                     *context);
+                     *context, part.origin);
             return false;
           }
           blocks.resize(loops.back().blocks);

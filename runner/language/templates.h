@@ -51,6 +51,7 @@ class Template {
     double value = 0;          // kLabel
     int line = 1;
     int column = 1;
+    int origin = 0;  // the macro use it came from (SiteInfo::Note)
   };
 
   std::vector<Part> parts;
@@ -59,7 +60,8 @@ class Template {
   std::shared_ptr<SiteInfo> info;
 };
 
-// Compiles `text`, which stands at line:column of `info`'s file, into
+// Compiles `text`, which stands at line:column of `info`'s file (or comes
+// from where `info`'s source map says), into
 // `*result`, whose registers and info are set. `multiline` drops blanks at
 // the start of the text and of each line, and raw line breaks. False after
 // reporting the first load error.
