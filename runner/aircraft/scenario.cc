@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "runner/aircraft/mouse_events.h"
+#include "runner/base/ansi.h"
 #include "runner/base/place.h"
 #include "runner/base/text.h"
 
@@ -82,7 +83,7 @@ class Reader {
   bool Value(const toml::node& node, Assignment* assignment) {
     if (const auto* text = node.as_string()) {
       assignment->is_text = true;
-      assignment->text = text->get();
+      assignment->text = Utf8ToAnsi(text->get());  // the simulator's bytes
       return true;
     }
     if (assignment->variable.unit != nullptr &&
@@ -310,7 +311,7 @@ bool ParseSetOption(std::string_view option, Assignment* assignment, std::string
   if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') &&
       value.back() == value.front()) {
     assignment->is_text = true;
-    assignment->text = std::string(value.substr(1, value.size() - 2));
+    assignment->text = Utf8ToAnsi(value.substr(1, value.size() - 2));  // the simulator's bytes
     return true;
   }
   const std::string number(value);

@@ -155,6 +155,23 @@ std::string AnsiToUtf8Exact(std::string_view bytes) {
   return text;
 }
 
+std::string MixedToUtf8(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  while (!text.empty()) {
+    uint32_t character = 0;
+    const size_t length = DecodeUtf8(text, &character);
+    if (length > 0) {
+      shown.append(text.substr(0, length));
+      text.remove_prefix(length);
+    } else {
+      AppendAnsiAsUtf8(static_cast<unsigned char>(text.front()), &shown);
+      text.remove_prefix(1);
+    }
+  }
+  return shown;
+}
+
 std::string CharacterName(uint32_t character) {
   char name[16];
   std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(character));

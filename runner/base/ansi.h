@@ -63,6 +63,11 @@ std::string AnsiToUtf8Exact(std::string_view bytes);
 // Appends the display form of one ANSI byte (as AnsiToUtf8).
 void AppendAnsiAsUtf8(unsigned char byte, std::string* out);
 
+// Text that may mix UTF-8 (file and site names) with ANSI bytes (a script's
+// words) as UTF-8, for messages: valid UTF-8 sequences are kept, any other
+// byte is read as ANSI.
+std::string MixedToUtf8(std::string_view text);
+
 // "U+00B0"-style name of a character, for messages.
 std::string CharacterName(uint32_t character);
 

@@ -1,5 +1,7 @@
 #include "runner/base/diagnostics.h"
 
+#include "runner/base/ansi.h"
+
 #include <utility>
 
 namespace runner {
@@ -49,7 +51,8 @@ std::string FormatDiagnostic(const Diagnostic& diagnostic) {
       text += ": error: ";
       break;
   }
-  AppendMessage(&text, diagnostic.message);
+  // Messages quote scripts, whose words are ANSI bytes.
+  AppendMessage(&text, MixedToUtf8(diagnostic.message));
   const bool has_site = !diagnostic.site.empty();
   const bool has_frame = diagnostic.frame != 0;
   if (has_site || has_frame) {

@@ -327,8 +327,9 @@ class GaugeReader {
     std::vector<MacroNotice> notices;
     bool ok = macros_.Expand(site.text, site.source.get(), &expanded, map.get(), &notices, &problem);
     for (const MacroNotice& notice : notices) {
-      // A script's compiler reports a lone @name as the unknown word it is.
-      if (notice.kind == MacroNotice::Kind::kUndefined && notice.whole_word && !site.is_template) {
+      // A script's compiler reports a lone @name as the unknown word it is
+      // (in a template, inside %( )).
+      if (notice.kind == MacroNotice::Kind::kUndefined && notice.whole_word) {
         continue;
       }
       const std::string key = std::to_string(static_cast<int>(notice.kind)) + notice.name;

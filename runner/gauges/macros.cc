@@ -127,7 +127,10 @@ bool MacroTable::ExpandInto(std::string_view text, const From& from,
     item.kind = kind;
     item.name = name;
     item.message = std::move(message);
-    item.whole_word = (at == 0 || IsBlank(text[at - 1])) && (end == text.size() || IsBlank(text[end]));
+    // A token of its own, or all of a variable's parentheses: the compiler
+    // reports it.
+    item.whole_word = (at == 0 || IsBlank(text[at - 1]) || text[at - 1] == '(') &&
+                      (end == text.size() || IsBlank(text[end]) || text[end] == ')');
     where(at, &item.offset, &item.origin);
     context.notices->push_back(std::move(item));
   };

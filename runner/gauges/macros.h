@@ -46,8 +46,8 @@ struct MacroNotice {
   Kind kind = Kind::kUndefined;
   std::string name;     // the macro's
   std::string message;  // for a warning
-  // The '@' stands alone between blanks (a script's compiler then reports
-  // it as an unknown word).
+  // The '@name' is a token of its own, or all of a variable's parentheses
+  // (a script's compiler then reports it).
   bool whole_word = false;
   size_t offset = 0;  // where the '@' stands in the file (with a source map)
   int origin = 0;     // the macro use it is in (SourceMap::Note), or 0
