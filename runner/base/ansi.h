@@ -51,8 +51,8 @@ std::string Utf8ToAnsi(std::string_view text, size_t* unmapped = nullptr,
                        uint32_t* first_unmapped = nullptr);
 
 // ANSI bytes as UTF-8 for display: every byte its character, an unassigned
-// byte as the text \xNN (two lower-case hexadecimal digits, as the trace escapes control bytes). Control bytes
-// are kept; writers that escape them do so themselves.
+// byte as the text \xNN (two lower-case hexadecimal digits, as the trace escapes control bytes).
+// Control bytes are kept; writers that escape them do so themselves.
 std::string AnsiToUtf8(std::string_view bytes);
 
 // ANSI bytes as UTF-8 that converts back to the same bytes (an unassigned

@@ -1,8 +1,8 @@
 #include "runner/base/diagnostics.h"
 
-#include "runner/base/ansi.h"
-
 #include <utility>
+
+#include "runner/base/ansi.h"
 
 namespace runner {
 

@@ -55,7 +55,8 @@ void SourceMap::Append(const SourceMap& other, size_t begin, size_t end, int ori
   --span;
   size_t at = begin;
   while (at < end) {
-    const size_t span_end = std::next(span) == other.spans_.end() ? other.size_ : std::next(span)->begin;
+    const size_t span_end =
+        std::next(span) == other.spans_.end() ? other.size_ : std::next(span)->begin;
     const size_t stop = std::min(end, span_end);
     const int span_origin = span->origin == 0 ? origin : span->origin;
     // The first byte may join the last span; the rest follow it.

@@ -37,7 +37,7 @@ class LineTable {
   Place At(const std::string& file, std::ptrdiff_t offset) const;
 
  private:
-  std::vector<size_t> starts_;  // offsets at which lines begin
+  std::vector<size_t> starts_;         // offsets at which lines begin
   std::vector<size_t> continuations_;  // utf8: offsets of continuation bytes
   size_t size_;
   int line_;

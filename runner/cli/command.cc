@@ -49,8 +49,8 @@ std::string ScriptBytes(std::string_view text, const std::string& name, Diagnost
   if (unmapped > 0) {
     diagnostics->Report(MakeDiagnostic(
         Severity::kWarning, Place{name, 1, 1},
-        std::to_string(unmapped) + (unmapped == 1 ? " character" : " characters") +
-            " (the first " + CharacterName(first) +
+        std::to_string(unmapped) + (unmapped == 1 ? " character" : " characters") + " (the first " +
+            CharacterName(first) +
             ") the simulator's ANSI code page (Windows-1252) has no byte for: each reads as '?'"));
   }
   return bytes;

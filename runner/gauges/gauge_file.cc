@@ -69,9 +69,9 @@ std::string EntityAdvice(std::string_view name) {
   static const struct {
     std::string_view name;
     int number;
-  } kKnown[] = {{"deg", 176},   {"nbsp", 160},  {"copy", 169},   {"reg", 174},  {"plusmn", 177},
-                {"micro", 181}, {"middot", 183}, {"frac12", 189}, {"sup2", 178}, {"times", 215},
-                {"divide", 247}, {"euro", 8364}, {"laquo", 171},  {"raquo", 187}, {"para", 182}};
+  } kKnown[] = {{"deg", 176},    {"nbsp", 160},   {"copy", 169},   {"reg", 174},   {"plusmn", 177},
+                {"micro", 181},  {"middot", 183}, {"frac12", 189}, {"sup2", 178},  {"times", 215},
+                {"divide", 247}, {"euro", 8364},  {"laquo", 171},  {"raquo", 187}, {"para", 182}};
   for (const auto& known : kKnown) {
     if (known.name == name) return "write its number, &#" + std::to_string(known.number) + ";";
   }
@@ -103,8 +103,9 @@ void FollowText(std::string_view file_text, size_t raw, std::string_view decoded
         problem->found = true;
         problem->offset = raw;
         size_t end = raw + 1;
-        while (end < file_text.size() && end < raw + 32 &&
-               (std::isalnum(static_cast<unsigned char>(file_text[end])) || file_text[end] == '#')) {
+        while (
+            end < file_text.size() && end < raw + 32 &&
+            (std::isalnum(static_cast<unsigned char>(file_text[end])) || file_text[end] == '#')) {
           ++end;
         }
         if (end < file_text.size() && file_text[end] == ';' && end > raw + 1) {
@@ -135,6 +136,13 @@ void FollowText(std::string_view file_text, size_t raw, std::string_view decoded
     text->push_back(static_cast<char>(byte));
     if (map != nullptr) map->Add(at, 0);
   }
+}
+
+// Whether text[at] stands inside a template's %( ) part.
+bool InScriptPart(std::string_view text, size_t at) {
+  if (at >= text.size()) return false;
+  const size_t open = text.rfind("%(", at);
+  return open != std::string_view::npos && text.find(')', open) > at;
 }
 
 class GaugeReader {
@@ -265,8 +273,8 @@ class GaugeReader {
     site.text = AnsiText(node, map.get());
     site.source = std::move(map);
     int origin = 0;
-    site.place = site.source->empty() ? lines_->At(file_, ElementOffset(node))
-                                      : site.source->At(0, &origin);
+    site.place =
+        site.source->empty() ? lines_->At(file_, ElementOffset(node)) : site.source->At(0, &origin);
     if (case_ != nullptr) {
       site.in_case = true;
       site.choice = *case_;
@@ -325,11 +333,13 @@ class GaugeReader {
     std::string problem;
     auto map = std::make_shared<SourceMap>(file_, lines_);
     std::vector<MacroNotice> notices;
-    bool ok = macros_.Expand(site.text, site.source.get(), &expanded, map.get(), &notices, &problem);
+    bool ok =
+        macros_.Expand(site.text, site.source.get(), &expanded, map.get(), &notices, &problem);
     for (const MacroNotice& notice : notices) {
       // A script's compiler reports a lone @name as the unknown word it is
       // (in a template, inside %( )).
-      if (notice.kind == MacroNotice::Kind::kUndefined && notice.whole_word) {
+      if (notice.kind == MacroNotice::Kind::kUndefined && notice.whole_word &&
+          (!site.is_template || InScriptPart(site.text, notice.text_offset))) {
         continue;
       }
       const std::string key = std::to_string(static_cast<int>(notice.kind)) + notice.name;
@@ -670,11 +680,13 @@ bool DeclaresAnsi(std::string_view contents) {
   if (end == std::string_view::npos || end > 512) return false;
   std::string prolog(contents.substr(0, end + 2));
   pugi::xml_document declaration;
-  if (!declaration.load_buffer(prolog.data(), prolog.size(), pugi::parse_declaration,
-                               pugi::encoding_utf8)) {
-    return false;
-  }
-  std::string encoding = declaration.first_child().attribute("encoding").value();
+  // The prolog alone has no root element: the reader says so, and keeps
+  // the declaration it read.
+  declaration.load_buffer(prolog.data(), prolog.size(), pugi::parse_declaration,
+                          pugi::encoding_utf8);
+  const pugi::xml_node node = declaration.first_child();
+  if (node.type() != pugi::node_declaration) return false;
+  std::string encoding = node.attribute("encoding").value();
   for (char& c : encoding) c = vellomar::FoldAscii(c);
   return encoding == "iso-8859-1" || encoding == "iso8859-1" || encoding == "latin1" ||
          encoding == "latin-1" || encoding == "windows-1252" || encoding == "cp1252";
@@ -732,7 +744,8 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
     ptrdiff_t offset = result.offset;
     // "1 < 2" in a script: what is not a tag is a '<' that should be &lt;.
     if (result.status == pugi::status_unrecognized_tag && offset > 0 &&
-        static_cast<size_t>(offset) <= text.size() && text[static_cast<size_t>(offset) - 1] == '<') {
+        static_cast<size_t>(offset) <= text.size() &&
+        text[static_cast<size_t>(offset) - 1] == '<') {
       --offset;
       description = "not well-formed XML: a raw '<' in text: write &lt;";
     }

@@ -82,7 +82,7 @@ struct Site {
   Place place;               // where the text starts in the file
   // Where each byte of `text` stands in the file (entities, CDATA, macros).
   std::shared_ptr<const SourceMap> source;
-  std::string name;          // for messages
+  std::string name;  // for messages
   bool has_minimum = false;
   bool has_maximum = false;
   double minimum = 0;

@@ -53,9 +53,7 @@ size_t ReadArguments(std::string_view text, size_t open,
   return std::string_view::npos;
 }
 
-std::string Ordinal(size_t n) {
-  return std::to_string(n) + (n == 1 ? " argument" : " arguments");
-}
+std::string Ordinal(size_t n) { return std::to_string(n) + (n == 1 ? " argument" : " arguments"); }
 
 }  // namespace
 
@@ -120,8 +118,8 @@ bool MacroTable::ExpandInto(std::string_view text, const From& from,
     const int own = from.map->Origin(from.begin + at);
     if (own != 0) *origin = own;
   };
-  const auto notice = [&](MacroNotice::Kind kind, const std::string& name, size_t at,
-                          size_t end, std::string message) {
+  const auto notice = [&](MacroNotice::Kind kind, const std::string& name, size_t at, size_t end,
+                          std::string message) {
     if (context.notices == nullptr) return;
     MacroNotice item;
     item.kind = kind;
@@ -132,6 +130,7 @@ bool MacroTable::ExpandInto(std::string_view text, const From& from,
     item.whole_word = (at == 0 || IsBlank(text[at - 1]) || text[at - 1] == '(') &&
                       (end == text.size() || IsBlank(text[end]) || text[end] == ')');
     where(at, &item.offset, &item.origin);
+    if (active->empty() && from.begin == 0) item.text_offset = at;
     context.notices->push_back(std::move(item));
   };
   size_t i = 0;
@@ -201,7 +200,8 @@ bool MacroTable::ExpandInto(std::string_view text, const From& from,
         if (macro.arguments > 0 && spans.size() != static_cast<size_t>(macro.arguments)) {
           const size_t uses = static_cast<size_t>(macro.arguments);
           std::string message = "macro '" + name_text + "' uses " + Ordinal(uses) + " (@1" +
-                                (uses > 1 ? " to @" + std::to_string(uses) : "") + ") and is given " +
+                                (uses > 1 ? " to @" + std::to_string(uses) : "") +
+                                ") and is given " +
                                 (listed ? std::to_string(spans.size()) : "none") + ": ";
           message += spans.size() < uses ? "the missing ones stand for nothing"
                                          : "the extra ones are dropped";

@@ -49,6 +49,9 @@ struct MacroNotice {
   // The '@name' is a token of its own, or all of a variable's parentheses
   // (a script's compiler then reports it).
   bool whole_word = false;
+  // Where the '@' stands in the text expanded, when it is written there
+  // rather than in a macro's text or an argument (npos otherwise).
+  size_t text_offset = std::string::npos;
   size_t offset = 0;  // where the '@' stands in the file (with a source map)
   int origin = 0;     // the macro use it is in (SourceMap::Note), or 0
 };
@@ -101,9 +104,9 @@ class MacroTable {
     SourceMap* uses;  // numbers the macro uses (the final map); null without places
     std::vector<MacroNotice>* notices;
   };
-  bool ExpandInto(std::string_view text, const From& from,
-                  const std::vector<Argument>* arguments, std::vector<std::string>* active,
-                  const Output& out, const Context& context, std::string* problem) const;
+  bool ExpandInto(std::string_view text, const From& from, const std::vector<Argument>* arguments,
+                  std::vector<std::string>* active, const Output& out, const Context& context,
+                  std::string* problem) const;
 
   std::map<std::string, Macro, std::less<>> macros_;
   // Bytes argument lists may still be scanned in this Expand: unclosed

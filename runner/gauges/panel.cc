@@ -98,14 +98,12 @@ void KeepValue(SiteKind kind, double value, const Element& element, ElementState
 void Panel::Compile(int gauge, const Site& site, CompiledSite* compiled) {
   compiled->site = &site;
   if (site.is_template) {
-    compiled->text =
-        engine_->CompileTemplate(gauge, site.text, site.place, site.name, site.multiline,
-                                 site.source);
+    compiled->text = engine_->CompileTemplate(gauge, site.text, site.place, site.name,
+                                              site.multiline, site.source);
     compiled->parts = compiled->text != nullptr ? Engine::ScriptCount(*compiled->text) : 1;
     if (compiled->text == nullptr) compiled->failed = true;
   } else {
-    compiled->script =
-        engine_->CompileScript(gauge, site.text, site.place, site.name, site.source);
+    compiled->script = engine_->CompileScript(gauge, site.text, site.place, site.name, site.source);
     if (compiled->script == nullptr) compiled->failed = true;
   }
   scripts_ += compiled->parts;

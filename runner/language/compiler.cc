@@ -147,8 +147,9 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
     // Only a '>' right after the '(' makes a write; the simulator reads
     // "(> L:x)" as a variable of that name, which it does not know.
     const std::string written(Trim(std::string_view(token.text).substr(1)));
-    Warning(token, "'" + token.spelling + "' is not a write (a blank after '>'): it reads 0; write (>" +
-                       written + ")");
+    Warning(token, "'" + token.spelling +
+                       "' is not a write (a blank after '>'): it reads 0; write (>" + written +
+                       ")");
     binding->kind = Binding::Kind::kNothing;
     binding->quiet = true;
     return true;
@@ -328,8 +329,8 @@ bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
   return Compiler(target, script).Compile(tokens, begin, end);
 }
 
-bool CompileText(std::string_view text, int line, int column, CompileTarget* target,
-                 Script* script, size_t source_offset) {
+bool CompileText(std::string_view text, int line, int column, CompileTarget* target, Script* script,
+                 size_t source_offset) {
   std::vector<Token> tokens;
   Diagnostic error;
   LexOptions options;

@@ -50,8 +50,8 @@ bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
 // Lexes and compiles `text`, which stands at `line`:`column` of the script's
 // file, or, when the script's info has a source map, at its byte
 // `source_offset`. False after reporting the first error.
-bool CompileText(std::string_view text, int line, int column, CompileTarget* target,
-                 Script* script, size_t source_offset = 0);
+bool CompileText(std::string_view text, int line, int column, CompileTarget* target, Script* script,
+                 size_t source_offset = 0);
 
 // Reports a load error or warning at a place of the script's file; `origin`
 // names the macro use the text came from (see SourceMap::Note).

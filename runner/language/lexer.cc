@@ -152,8 +152,8 @@ bool Classify(Token* token, std::string* problem) {
   if (word == nullptr && first == '@' && s.size() > 1) {
     // A macro the file does not define stays as written.
     size_t end = 1;
-    while (end < s.size() && (IsDigit(s[end]) || s[end] == '_' || ((s[end] | 0x20) >= 'a' &&
-                                                                   (s[end] | 0x20) <= 'z'))) {
+    while (end < s.size() && (IsDigit(s[end]) || s[end] == '_' ||
+                              ((s[end] | 0x20) >= 'a' && (s[end] | 0x20) <= 'z'))) {
       ++end;
     }
     *problem = "no macro named '" + s.substr(1, end - 1) + "' ('" + s + "' is not a word)";

@@ -68,8 +68,8 @@ class Script {
   std::vector<Instruction> code;
   // Line, column and macro use (SiteInfo::Note) of each instruction.
   std::vector<std::array<int, 3>> places;
-  std::vector<std::string> spellings;      // each instruction's token, for messages
-  std::vector<Value> texts;                // literals: one address each, for the Script's life
+  std::vector<std::string> spellings;  // each instruction's token, for messages
+  std::vector<Value> texts;            // literals: one address each, for the Script's life
   std::vector<Binding> bindings;
   std::shared_ptr<Registers> registers;
   std::shared_ptr<SiteInfo> info;

@@ -62,8 +62,7 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
   const auto report = [&](size_t at, Severity severity, const std::string& message) {
     int from = 0;
     const Place where = locate(at, &from);
-    ReportAt(target->diagnostics, *result->info, severity, where.line, where.column, message,
-             from);
+    ReportAt(target->diagnostics, *result->info, severity, where.line, where.column, message, from);
   };
   const auto fail = [&](size_t at, const std::string& message) {
     report(at, Severity::kError, message);
