@@ -15,6 +15,7 @@
 #include "runner/base/files.h"
 #include "runner/base/text.h"
 #include "runner/gauges/macros.h"
+#include "runner/gauges/schema.h"
 #include "runner/language/lexer.h"
 
 namespace runner {
@@ -557,6 +558,7 @@ class GaugeReader {
       return;
     }
     if (NameIs(node, "CallbackCode")) {
+      click->every_event = true;
       Keep(MakeSite(node, SiteKind::kClick, site_name), &click->scripts);
       return;
     }
@@ -781,6 +783,10 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
   reader.DefineMacros(document.document_element());
   reader.ReadGauge(gauge);
   reader.WarnUnmapped();
+  CheckSchema(
+      gauge, model->new_schema,
+      [&](const pugi::xml_node& node) { return lines.At(file, ElementOffset(node)); },
+      &model->schema_warnings);
   return true;
 }
 

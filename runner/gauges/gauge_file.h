@@ -121,6 +121,7 @@ struct Click {
   std::string kinds;          // ClickType / Kind as written ("LeftSingle+LeftDrag"), may be empty
   std::vector<Site> scripts;  // <Click>script</Click>, <MouseClick><Script>, <CallbackCode>
   std::vector<KeyEvent> events;  // <Click Event=...>, <KeyEvent>; WheelUp/WheelDown's <Parameter>
+  bool every_event = false;      // <CallbackCode>: runs for every event of its area
 };
 
 struct MouseArea {
@@ -154,6 +155,9 @@ struct GaugeModel {
   // Warnings of the file's reading: macros used with the wrong number of
   // arguments or not defined, characters with no ANSI byte.
   std::vector<Diagnostic> warnings;
+  // Elements and attributes the gauge's schema does not have, or has in
+  // another place: warnings, once per kind, reported when the gauge is added.
+  std::vector<Diagnostic> schema_warnings;
 };
 
 // Reads `contents` (the file's bytes) as gauge file `file`. Returns false

@@ -45,6 +45,13 @@ TEST(GaugeRunTest, StatusesAndStreams) {
   const std::string bad_scenario = WriteScript("run_test_bad.toml", "[set\n");
   const std::string dividing =
       WriteScript("run_test_dividing.xml", "<Gauge><Update>1 0 /</Update></Gauge>");
+  const std::string clicks = WriteScript(
+      "run_test_clicks.xml",
+      "<Gauge><Mouse><Area><Click Kind='LeftAll'>(M:Event) 'LeftSingle' scmp 0 == (&gt;L:ok)"
+      "</Click></Area></Mouse></Gauge>");
+  // A gauge file is known by its content, whatever its name.
+  const std::string named_otherwise = WriteScript("run_test_gauge.txt", kGauge);
+  const std::string broken = WriteScript("run_test_broken.xml", "<Gauge>\n<Element></Gauge>");
   const RunCase cases[] = {
       {"trace",
        {"GAUGE"},
@@ -91,6 +98,22 @@ TEST(GaugeRunTest, StatusesAndStreams) {
        2,
        "",
        "frame 3 is after the last frame (--frames 2)"},
+      {"--click events in any case, named as the simulator names them",
+       {"--click", "#1@1:leftsingle", clicks},
+       0,
+       "  click Area #1 LeftSingle\n  set L:ok = 1\n",
+       ""},
+      {"unknown click event",
+       {"--click", "#1@1:FooBar", "GAUGE"},
+       2,
+       "",
+       "no mouse event is called 'FooBar'"},
+      {"a gauge file named otherwise", {named_otherwise}, 0, "\"0 ft\"", ""},
+      {"XML faults are errors",
+       {broken},
+       1,
+       "run_test_broken.xml:2:12: error: not well-formed",
+       ""},
       {"bad --set", {"--set", "A:X, feet=abc", "GAUGE"}, 2, "", "neither a number"},
       {"--set without a unit", {"--set", "A:X feet=3", "GAUGE"}, 2, "", "give the unit"},
       {"bad scenario", {"--sim", bad_scenario, "GAUGE"}, 1, "", "run_test_bad.toml:1:"},
@@ -117,6 +140,14 @@ TEST(GaugeRunTest, StatusesAndStreams) {
     EXPECT_NE(out.find(test.out), std::string::npos) << test.name << ":\n" << out;
     EXPECT_NE(result.err.find(test.err), std::string::npos) << test.name << ":\n" << result.err;
   }
+}
+
+TEST(GaugeRunTest, GaugeFileOnStandardInput) {
+  const CommandResult result = RunRunner({"--quiet", "-"}, kGauge);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "summary: 1 gauge, 2 scripts, 2 ran, 0 failed, 0 warnings\n"
+            "unset A:INDICATED ALTITUDE, feet\n");
 }
 
 TEST(GaugeRunTest, DirectoryGivenAsGaugeIsRefused) {
