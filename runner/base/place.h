@@ -74,6 +74,7 @@ class SourceMap {
   size_t Offset(size_t at) const;
   int Origin(size_t at) const;
   size_t size() const { return size_; }
+  size_t spans() const { return spans_.size(); }
   bool empty() const { return size_ == 0; }
   const std::vector<Use>& uses() const { return uses_; }
   void set_uses(std::vector<Use> uses) { uses_ = std::move(uses); }

@@ -365,7 +365,14 @@ class GaugeReader {
       return;
     }
     site.text = std::move(expanded);
-    site.source = std::move(map);
+    // A hostile file's macros may cut their text into a piece a byte: its
+    // places are then counted in the expanded text, so that what is kept
+    // stays near the size of the text.
+    if (map->spans() <= kMaxSpans) {
+      site.source = std::move(map);
+    } else {
+      site.source = nullptr;
+    }
     sites->push_back(std::move(site));
   }
 
@@ -639,6 +646,7 @@ class GaugeReader {
   size_t unmapped_offset_ = 0;
   std::vector<std::string> noticed_;  // macro notices warned about: kind and name
   static constexpr size_t kMaxExpandedBytes = size_t{16} << 20;
+  static constexpr size_t kMaxSpans = size_t{1} << 14;
 
   MacroTable macros_;
   const CaseChoice* case_ = nullptr;  // the <Case> being read, if any
