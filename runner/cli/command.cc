@@ -11,6 +11,7 @@
 #include "runner/base/text.h"
 #include "runner/base/value.h"
 #include "runner/cli/dump.h"
+#include "runner/cli/explain.h"
 #include "runner/cli/gauge_run.h"
 #include "runner/cli/options.h"
 #include "runner/cli/workbench.h"
@@ -177,8 +178,26 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
       all_loaded = engine.CompileExpressions(gauge, bytes, start, "", &loaded.back().expressions);
     }
   }
+  std::unique_ptr<Explainer> explainer;
+  if (all_loaded && !options.explain.empty()) {
+    std::vector<ExplainSite> sites;
+    for (size_t i = 0; i < loaded.size(); ++i) {
+      const std::string& file = options.sources[i].name;
+      if (loaded[i].text_template != nullptr) {
+        sites.push_back(TemplateSite(file, loaded[i].text_template));
+      }
+      for (Script* expression : loaded[i].expressions) {
+        sites.push_back(ScriptSite(file, expression));
+      }
+    }
+    if (!MakeExplainer(options.explain, options.frames, sites, false, &out, &explainer, &problem)) {
+      WriteMessage(err, problem);
+      return 2;
+    }
+  }
   for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
     bench.BeginFrame(frame);
+    if (explainer) explainer->BeginFrame(frame);
     for (const Loaded& gauge : loaded) {
       if (gauge.text_template != nullptr) {
         std::string text;
@@ -194,6 +213,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
         if (ran && left_value) Print(result, out);
       }
     }
+    if (explainer) explainer->EndFrame(frame);
   }
   out.flush();
   // The storage is printed even after a failure: it shows what the scripts

@@ -4,6 +4,7 @@
 
 #include "runner/base/diagnostics.h"
 #include "runner/cli/dump.h"
+#include "runner/cli/explain.h"
 #include "runner/cli/trace.h"
 #include "runner/cli/workbench.h"
 #include "runner/gauges/gauge_file.h"
@@ -62,6 +63,13 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
       return options.sim.empty() ? 2 : 1;
     }
   }
+  std::unique_ptr<Explainer> explainer;
+  if (!MakeExplainer(options.explain, options.frames, GaugeSites(panel), true, &messages,
+                     &explainer, &problem)) {
+    messages.flush();
+    WriteMessage(err, problem);
+    return 2;
+  }
   int picture_failures = 0;
 #if VELLOMAR_DRAWING
   PictureOptions picture_options;
@@ -87,7 +95,9 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
   for (int frame = 1; frame <= options.frames; ++frame) {
     trace.BeginFrame(frame);
     bench.BeginFrame(frame);
+    if (explainer) explainer->BeginFrame(frame);
     panel.RunFrame(frame, &frames);
+    if (explainer) explainer->EndFrame(frame);
     trace.Gauges(frame, frames);
 #if VELLOMAR_DRAWING
     if (pictures && picture_run.Wanted(frame) && !picture_run.Frame(frame, frames, &problem)) {

@@ -35,6 +35,7 @@ struct Options {
   std::string sim;                  // --sim FILE
   std::vector<std::string> sets;    // --set 'A:NAME, unit=VALUE', in order
   std::vector<std::string> clicks;  // --click 'WHERE@FRAME', in order
+  std::string explain;              // --explain 'WHERE@FRAME' (see runner/cli/explain.h)
   std::vector<Source> sources;      // in the order given
   // Pictures of gauge frames (see runner/drawing/pictures.h).
   std::string png_dir;     // --png DIR
