@@ -8,6 +8,7 @@
 
 #include "common/ascii_case.h"
 #include "runner/aircraft/mouse_events.h"
+#include "runner/base/ansi.h"
 #include "runner/base/place.h"
 #include "runner/base/text.h"
 
@@ -83,7 +84,7 @@ class Reader {
   bool Value(const toml::node& node, Assignment* assignment) {
     if (const auto* text = node.as_string()) {
       assignment->is_text = true;
-      assignment->text = text->get();
+      assignment->text = Utf8ToAnsi(text->get());  // the simulator's bytes
       return true;
     }
     if (assignment->variable.unit != nullptr &&
@@ -313,10 +314,12 @@ bool ParseSetOption(std::string_view option, Assignment* assignment, std::string
     // As in a script's text, two quotes in a row stand for one.
     const char quote = value.front();
     assignment->is_text = true;
+    std::string written;
     for (size_t i = 1; i + 1 < value.size(); ++i) {
-      assignment->text.push_back(value[i]);
+      written.push_back(value[i]);
       if (value[i] == quote && value[i + 1] == quote && i + 2 < value.size()) ++i;
     }
+    assignment->text = Utf8ToAnsi(written);  // the simulator's bytes
     return true;
   }
   const std::string number(value);
