@@ -76,6 +76,10 @@ bool CheckSourceMix(const Options& options, bool* gauges, std::string* problem) 
     *problem = "--click, --json and --quiet need gauge files (.xml)";
     return false;
   }
+  if (gauge_files == 0 && !options.junit.empty()) {
+    *problem = "--junit needs gauge files (.xml)";
+    return false;
+  }
   return true;
 }
 
@@ -83,6 +87,12 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
                std::ostream& out, std::ostream& err) {
   Workbench bench(&err);
   if (const int status = bench.ReadScenario(options, err); status != 0) return status;
+  if (!bench.scenario().expectations.empty()) {
+    WriteMessage(err, FormatDiagnostic(MakeDiagnostic(
+                          Severity::kUnreadable, bench.scenario().expectations.front().place,
+                          "[[expect]] is checked in runs of gauge files (.xml)")));
+    return 1;
+  }
   std::vector<std::string> texts;
   for (const Source& source : options.sources) {
     texts.emplace_back();
@@ -120,7 +130,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
           engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
     }
   }
-  for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
+  for (int frame = 1; all_loaded && frame <= bench.frames(); ++frame) {
     bench.BeginFrame(frame);
     for (const Loaded& gauge : loaded) {
       if (gauge.text_template != nullptr) {

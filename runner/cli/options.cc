@@ -50,7 +50,9 @@ struct Command {
     app.add_option("--module", options->module,
                    "the module to load (default: the one beside vellomar-run)")
         ->type_name("PATH");
-    app.add_option("--frames", frames, "frames (update cycles) to run (default 1)")->type_name("N");
+    app.add_option("--frames", frames,
+                   "frames (update cycles) to run (default: to the scenario's last entry, or 1)")
+        ->type_name("N");
     app.add_option("--sim", options->sim, "the simulated aircraft: a scenario file (TOML)")
         ->type_name("FILE");
     app.add_option("--set", options->sets,
@@ -65,6 +67,9 @@ struct Command {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--junit", options->junit,
+                   "gauge files: write the scenario's expectations to FILE as JUnit XML")
+        ->type_name("FILE");
     app.add_option("--png", options->png_dir,
                    "gauge files: write pictures of frames as PNG files into DIR")
         ->type_name("DIR");
@@ -120,6 +125,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
     return false;
   }
   if (!command.frames.empty()) {
+    options->frames_given = true;
     const char* end = command.frames.c_str() + command.frames.size();
     const auto result = std::from_chars(command.frames.c_str(), end, options->frames);
     if (result.ec != std::errc() || result.ptr != end || options->frames < 1) {
@@ -181,11 +187,12 @@ std::string Usage() {
          "  -e SCRIPT        a script given on the command line\n"
          "  -s TEMPLATE      a text template given on the command line; prints its text\n"
          "  --module PATH    the module to load (default: the one beside vellomar-run)\n"
-         "  --frames N       frames (update cycles) to run (default 1)\n"
+         "  --frames N       frames (update cycles) to run (default: the scenario's last, or 1)\n"
          "  --sim FILE       the simulated aircraft: a scenario file (TOML)\n"
          "  --set 'A:NAME, unit=VALUE'  set a simulator variable before the first frame\n"
          "  --click 'WHERE@FRAME[:EVENT]'  click a mouse area (tooltip text, id or #N)\n"
          "  --dump           print the module's arrays and user variables at the end\n"
+         "  --junit FILE     gauge files: write the scenario's expectations as JUnit XML\n"
          "  --strict         warnings make the exit status 1\n"
          "  --quiet          gauge files: print only errors, warnings and the summary\n"
          "  --json           gauge files: print JSON Lines, one object per frame and gauge\n"

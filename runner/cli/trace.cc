@@ -150,7 +150,9 @@ void Trace::Summary(const RunSummary& summary) {
                                            {"failed", summary.failed},
                                            {"warnings", summary.warnings},
                                            {"unreadable", summary.unreadable},
-                                           {"unset", unset}}}};
+                                           {"unset", unset},
+                                           {"expectations", summary.expectations},
+                                           {"met", summary.met}}}};
     *out_ << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     return;
   }
@@ -159,6 +161,11 @@ void Trace::Summary(const RunSummary& summary) {
         << " ran, " << summary.failed << " failed, " << summary.warnings
         << (summary.warnings == 1 ? " warning" : " warnings");
   if (summary.unreadable > 0) *out_ << ", " << summary.unreadable << " unreadable";
+  if (summary.expectations > 0) {
+    *out_ << ", " << summary.expectations
+          << (summary.expectations == 1 ? " expectation, " : " expectations, ") << summary.met
+          << " met";
+  }
   *out_ << '\n';
   for (const std::string& name : summary.unset) *out_ << "unset " << name << '\n';
 }
