@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <pugixml.hpp>
 #include <utility>
 
 #include "common/ascii_case.h"
-#include "runner/base/number_format.h"
 #include "runner/base/text.h"
 #include "runner/cli/trace.h"
 
@@ -36,6 +36,16 @@ void Flatten(const std::vector<Element>& elements, std::vector<const Element*>* 
     out->push_back(&element);
     Flatten(element.children, out);
   }
+}
+
+// As the trace writes numbers: ten significant digits.
+std::string Number(double value) {
+  if (value == 0) return "0";
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  return text;
 }
 
 bool Near(double actual, double expected, double tolerance) {
@@ -214,7 +224,7 @@ std::string Expectations::ReadValue(const Expectation::Variable& check, double t
     }
   }
   if (expected.is_text) {
-    if (!is_text) text = note.empty() ? FormatNumber(number) : "";
+    if (!is_text) text = note.empty() ? Number(number) : "";
     std::string wanted;
     *holds = TextHolds(expected, text, &wanted);
     return Trace::Quote(text) + note;
@@ -224,7 +234,7 @@ std::string Expectations::ReadValue(const Expectation::Variable& check, double t
     return "the text " + Trace::Quote(text);
   }
   *holds = Near(number, expected.number, tolerance);
-  return FormatNumber(number) + note;
+  return Number(number) + note;
 }
 
 void Expectations::Check(int frame, const std::vector<GaugeFrame>& gauges) {
@@ -262,7 +272,7 @@ void Expectations::Check(int frame, const std::vector<GaugeFrame>& gauges) {
         const std::string wanted = check.expected.pattern != nullptr
                                        ? "a match for /" + check.expected.text + "/"
                                    : check.expected.is_text ? Trace::Quote(check.expected.text)
-                                                            : FormatNumber(check.expected.number);
+                                                            : Number(check.expected.number);
         Fail(index, check.place,
              "'" + check.variable.written + "': expected " + wanted + ", got " + actual, frame);
       }
@@ -288,12 +298,11 @@ void Expectations::Check(int frame, const std::vector<GaugeFrame>& gauges) {
         std::string wanted;
         for (const Expectation::Event& event : expectation.events) {
           wanted += (wanted.empty() ? "" : ", ") + event.name +
-                    (event.has_parameter ? " " + FormatNumber(event.parameter) : "");
+                    (event.has_parameter ? " " + Number(event.parameter) : "");
         }
         std::string actual;
         for (const FiredEvent* event : fired) {
-          actual +=
-              (actual.empty() ? "" : ", ") + event->name + " " + FormatNumber(event->parameter);
+          actual += (actual.empty() ? "" : ", ") + event->name + " " + Number(event->parameter);
         }
         Fail(index, expectation.events_place,
              "events: expected " + (wanted.empty() ? "none" : wanted + " in this order") +
