@@ -19,12 +19,24 @@
 //   GEAR_TOGGLE = { toggle = "A:GEAR HANDLE POSITION, bool" }
 //   HEADING_BUG_SET = { set = "A:AUTOPILOT HEADING LOCK DIR, degrees" }
 //   AP_MASTER = { set = "A:AUTOPILOT MASTER, bool", value = 1 }
+//   COM_RADIO_FRACT_INC = { increment = "A:COM STANDBY FREQUENCY:1, kHz", step = 25,
+//                           min = 0, max = 975, wrap = true, fraction = 1000 }
+//   COM_STBY_RADIO_SWAP = { swap = ["A:COM ACTIVE FREQUENCY:1, MHz",
+//                                   "A:COM STANDBY FREQUENCY:1, MHz"] }
+//
+//   [[expect]]                             # after frame 12 has run
+//   frame = 12
+//   text = { "Readout" = "ALT 3500", "#3" = "~^FL\\d{3}$" }
+//   value = { "L:AP bug, degrees" = 350 }
+//   events = ["GEAR_TOGGLE"]
+//   storage = { "C:VELLOMAR:CurrentWpt, string" = "SEA" }
 //
 // A variable is written as in a script (see variable_name.h): A:NAME[:INDEX],
 // UNIT; C: properties as C:CALLBACK:INDEX:NAME or C:CALLBACK:NAME:INDEX.
 // Numbers may be in any unit of the variable's dimension (the units table
 // converts them to its base unit); a text value needs no unit or the unit
-// "string".
+// "string". L: variables may be set ([set], [[at]] set) through the player's
+// local writer. Expectations are read here and checked by the workbench.
 #ifndef VELLOMAR_RUNNER_AIRCRAFT_SCENARIO_H_
 #define VELLOMAR_RUNNER_AIRCRAFT_SCENARIO_H_
 
