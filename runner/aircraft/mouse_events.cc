@@ -77,8 +77,8 @@ std::string_view MouseEventName(std::string_view name) {
 }
 
 bool MouseKindsTake(std::string_view kinds, std::string_view event) {
-  if (kinds.empty()) return true;
   const MouseEvent* known = FindEvent(event);
+  if (Trim(kinds).empty()) return known != nullptr && known->name == "LeftSingle";
   bool taken = false;
   ForEachKind(kinds, [&](std::string_view kind) {
     const Combination* combination = FindCombination(kind);

@@ -15,9 +15,12 @@ namespace runner {
 // events.
 std::string_view MouseEventName(std::string_view name);
 
-// Whether a click kind list ("LeftSingle+LeftDrag", "LeftAll") takes `event`;
-// an empty list takes every event. LeftAll, RightAll and MiddleAll take every
-// event of their button; a name the table lacks takes only the same name.
+// Whether a click kind list ("LeftSingle+LeftDrag", "LeftAll") takes `event`.
+// An empty list (a <Click> with no Kind, a <MouseClick> with no <ClickType>)
+// takes LeftSingle only: the press of a left click, which also sends a
+// LeftRelease that must not fire the click a second time. LeftAll, RightAll
+// and MiddleAll take every event of their button; a name the table lacks
+// takes only the same name.
 bool MouseKindsTake(std::string_view kinds, std::string_view event);
 
 // The event a click with this kind list makes when none is asked for: its

@@ -590,8 +590,13 @@ bool ParseSetOption(std::string_view option, Assignment* assignment, std::string
   const std::string_view value = Trim(option.substr(equals + 1));
   if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') &&
       value.back() == value.front()) {
+    // As in a script's text, two quotes in a row stand for one.
+    const char quote = value.front();
     assignment->is_text = true;
-    assignment->text = std::string(value.substr(1, value.size() - 2));
+    for (size_t i = 1; i + 1 < value.size(); ++i) {
+      assignment->text.push_back(value[i]);
+      if (value[i] == quote && value[i + 1] == quote && i + 2 < value.size()) ++i;
+    }
     return true;
   }
   const std::string number(value);
@@ -608,11 +613,16 @@ bool ParseSetOption(std::string_view option, Assignment* assignment, std::string
     assignment->text = number;
     return true;
   }
+  // true and false, as a scenario writes them, are 1 and 0.
+  if (vellomar::EqualFolded(number, "true") || vellomar::EqualFolded(number, "false")) {
+    assignment->number = vellomar::EqualFolded(number, "true") ? 1 : 0;
+    return true;
+  }
   char* end = nullptr;
   assignment->number = std::strtod(number.c_str(), &end);
   if (number.empty() || end != number.c_str() + number.size()) {
     *problem = "--set " + assignment->variable.written + ": '" + number +
-               "' is neither a number nor a quoted text";
+               "' is neither a number, true, false nor a quoted text";
     return false;
   }
   return true;

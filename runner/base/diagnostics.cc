@@ -40,8 +40,9 @@ std::string FormatDiagnostic(const Diagnostic& diagnostic) {
       diagnostic.place.line > 0 ? FormatPlace(diagnostic.place) : diagnostic.place.file;
   switch (diagnostic.severity) {
     case Severity::kUnreadable:
-      // A reader's message names the file's own words in full.
-      return text + ": " + diagnostic.message;
+      // A reader's message names the file's own words in full; a place
+      // gets the tag editors' problem matchers look for.
+      return text + (diagnostic.place.line > 0 ? ": error: " : ": ") + diagnostic.message;
     case Severity::kWarning:
       text += ": warning: ";
       break;

@@ -21,8 +21,8 @@ enum class Severity {
   kWarning,
   kError,
   // A file that could not be read at all (missing, not well-formed, not a
-  // gauge file or a scenario): printed without a severity word, counted as
-  // an error.
+  // gauge file or a scenario): printed in full, tagged "error" when it has a
+  // place, counted as an error.
   kUnreadable,
 };
 
@@ -42,7 +42,8 @@ Diagnostic MakeDiagnostic(Severity severity, Place place, std::string message,
 //   FILE:LINE:COL: warning: MESSAGE [SITE, frame N]
 // ("error" for errors; the bracket leaves out an empty site and frame 0, and
 // is left out when both are; a long message keeps its start and its end).
-// kUnreadable prints "FILE:LINE:COL: MESSAGE", or "FILE: MESSAGE" for line 0.
+// kUnreadable prints "FILE:LINE:COL: error: MESSAGE" in full, or
+// "FILE: MESSAGE" for line 0.
 std::string FormatDiagnostic(const Diagnostic& diagnostic);
 
 // Writes one line "vellomar-run: TEXT" to `out`.

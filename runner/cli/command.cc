@@ -7,6 +7,7 @@
 #include "runner/base/diagnostics.h"
 #include "runner/base/files.h"
 #include "runner/base/number_format.h"
+#include "runner/base/text.h"
 #include "runner/base/value.h"
 #include "runner/cli/dump.h"
 #include "runner/cli/gauge_run.h"
@@ -20,6 +21,10 @@ namespace runner {
 namespace {
 
 bool ReadSource(const Source& source, std::istream& in, std::string* text, Diagnostic* problem) {
+  if (source.read) {
+    *text = source.text;
+    return true;
+  }
   switch (source.kind) {
     case Source::Kind::kExpression:
     case Source::Kind::kTemplate:
@@ -59,6 +64,35 @@ struct Loaded {
   std::vector<Script*> expressions;
   Template* text_template = nullptr;
 };
+
+// Whether a file's bytes are XML, so a gauge file whatever its name: its
+// first character after a byte-order mark and blanks is '<' (a declaration,
+// a comment or the root element), which no script starts with, or it has a
+// UTF-16 mark. The gauge reader then checks the root element.
+bool IsXml(std::string_view bytes) {
+  if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return true;
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  const std::string_view text = Trim(bytes);
+  return !text.empty() && text.front() == '<';
+}
+
+// Reads every script file and standard input once, and makes those that
+// are XML gauge files. One that cannot be read stays a script; its reason is
+// told where scripts are read.
+void RecogniseGaugeFiles(Options* options, std::istream& in) {
+  for (Source& source : options->sources) {
+    if (source.kind == Source::Kind::kScriptFile) {
+      Diagnostic ignored;
+      if (!ReadRegularFile(source.name, &source.text, &ignored)) continue;
+    } else if (source.kind == Source::Kind::kStandardInput) {
+      source.text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } else {
+      continue;
+    }
+    source.read = true;
+    if (IsXml(source.text)) source.kind = Source::Kind::kGaugeFile;
+  }
+}
 
 // Gauge files run as a panel; scripts line by line. One run is one or the
 // other, and the options that only gauge files use need them.
@@ -166,6 +200,7 @@ int Run(const std::vector<std::string>& args, const std::string& default_module,
   std::string problem;
   bool gauges = false;
   const bool read = ParseOptions(args, &options, &problem);
+  if (read && !options.help && !options.version) RecogniseGaugeFiles(&options, in);
   if (!read || (!options.help && !options.version && !CheckSourceMix(options, &gauges, &problem))) {
     WriteMessage(err, problem);
     err << "see 'vellomar-run --help'\n";

@@ -38,7 +38,9 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     if (source.kind != Source::Kind::kGaugeFile) continue;
     GaugeModel model;
     Diagnostic problem;
-    if (!LoadGaugeFile(source.name, &model, &problem)) {
+    const bool loaded = source.read ? ParseGaugeFile(source.name, source.text, &model, &problem)
+                                    : LoadGaugeFile(source.name, &model, &problem);
+    if (!loaded) {
       bench.diagnostics().Report(problem);
       ++unreadable;
       continue;

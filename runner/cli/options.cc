@@ -182,7 +182,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
 std::string Usage() {
   return "usage: vellomar-run [options] [--] GAUGE.xml...\n"
          "       vellomar-run [options] [--] SCRIPT...\n"
-         "  GAUGE.xml        a gauge file (FS2004 or FSX schema); several form one panel\n"
+         "  GAUGE.xml        a gauge file (FS2004 or FSX; any name when XML); several: one panel\n"
          "  SCRIPT           a script file of expressions; '-' reads standard input\n"
          "  -e SCRIPT        a script given on the command line\n"
          "  -s TEMPLATE      a text template given on the command line; prints its text\n"

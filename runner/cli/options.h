@@ -2,8 +2,9 @@
 //
 //   vellomar-run [options] [--] SOURCE...
 //
-// SOURCE is a gauge file (a name ending in .xml, any case), a script file
-// (.rpn or anything else), '-' for a script on standard input, -e SCRIPT for
+// SOURCE is a gauge file (a name ending in .xml, any case, or any file whose
+// text is XML), a script file (.rpn or anything else), '-' for a script or a
+// gauge on standard input, -e SCRIPT for
 // one line of script, or -s TEMPLATE for one text template. `--` ends the
 // options: what follows is a file name even when it starts with '-'.
 #ifndef VELLOMAR_RUNNER_CLI_OPTIONS_H_
@@ -17,8 +18,9 @@ namespace runner {
 struct Source {
   enum class Kind { kScriptFile, kGaugeFile, kStandardInput, kExpression, kTemplate };
   Kind kind = Kind::kScriptFile;
-  std::string name;  // the file as given; "-e", "-e#2", "-s", ... ; "<stdin>"
-  std::string text;  // kExpression, kTemplate: the text given
+  std::string name;   // the file as given; "-e", "-e#2", "-s", ... ; "<stdin>"
+  std::string text;   // kExpression, kTemplate: the text given; else the bytes once read
+  bool read = false;  // a file or standard input whose bytes are in `text`
 };
 
 struct Options {

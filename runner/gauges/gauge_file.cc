@@ -14,6 +14,7 @@
 #include "runner/base/files.h"
 #include "runner/base/text.h"
 #include "runner/gauges/macros.h"
+#include "runner/gauges/schema.h"
 
 namespace runner {
 
@@ -391,6 +392,7 @@ class GaugeReader {
       return;
     }
     if (NameIs(node, "CallbackCode")) {
+      click->every_event = true;
       Keep(MakeSite(node, SiteKind::kClick, site_name), &click->scripts);
       return;
     }
@@ -580,6 +582,10 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
   GaugeReader reader(file, contents, model);
   reader.DefineMacros(document.document_element());
   reader.ReadGauge(gauge);
+  CheckSchema(
+      gauge, model->new_schema,
+      [&](const pugi::xml_node& node) { return lines.At(file, ElementOffset(node)); },
+      &model->schema_warnings);
   return true;
 }
 

@@ -115,6 +115,7 @@ struct Click {
   std::string kinds;          // ClickType / Kind as written ("LeftSingle+LeftDrag"), may be empty
   std::vector<Site> scripts;  // <Click>script</Click>, <MouseClick><Script>, <CallbackCode>
   std::vector<KeyEvent> events;  // <Click Event=...>, <KeyEvent>; WheelUp/WheelDown's <Parameter>
+  bool every_event = false;      // <CallbackCode>: runs for every event of its area
 };
 
 struct MouseArea {
@@ -145,6 +146,9 @@ struct GaugeModel {
   // Sites whose macros did not expand (the message names the macro): each a
   // load error of its own site; they are not in the lists above.
   std::vector<std::pair<Site, std::string>> macro_errors;
+  // Elements and attributes the gauge's schema does not have, or has in
+  // another place: warnings, once per kind, reported when the gauge is added.
+  std::vector<Diagnostic> schema_warnings;
 };
 
 // Reads `contents` (the file's bytes) as gauge file `file`. Returns false

@@ -124,6 +124,7 @@ int Panel::AddGauge(const GaugeModel& model) {
   gauge->engine_gauge = engine_->AddGauge(own.file);
   const int engine_gauge = gauge->engine_gauge;
 
+  for (const Diagnostic& warning : own.schema_warnings) diagnostics_->Report(warning);
   for (const auto& [site, problem] : own.macro_errors) {
     diagnostics_->Report(MakeDiagnostic(Severity::kError, site.place, problem, site.name));
     ++scripts_;
@@ -360,11 +361,19 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
                           "gave 0), nothing done");
     return;
   }
+  const auto takes = [&click](const Click& model) {
+    return model.every_event || MouseKindsTake(model.kinds, click.event);
+  };
+  const std::vector<Click>& models = area.area->clicks;
+  if (std::none_of(models.begin(), models.end(), takes)) {
+    out->clicks.push_back(shown + " " + click.event + ": no click of the area takes it");
+    return;
+  }
   out->clicks.push_back(shown + " " + click.event);
   engine_->SetMouse(click.event, 0, 0);
-  for (size_t i = 0; i < area.area->clicks.size(); ++i) {
-    const Click& model = area.area->clicks[i];
-    if (!MouseKindsTake(model.kinds, click.event)) continue;
+  for (size_t i = 0; i < models.size(); ++i) {
+    const Click& model = models[i];
+    if (!takes(model)) continue;
     for (CompiledSite& site : area.clicks[i]) {
       Value ignored;
       RunSite(&site, &ignored);

@@ -74,6 +74,8 @@ bool Compiler::CheckBlocks(const std::vector<Token>& tokens, size_t begin, size_
 bool Compiler::Compile(const std::vector<Token>& tokens, size_t begin, size_t end) {
   if (!CheckBlocks(tokens, begin, end)) return false;
   std::vector<size_t> open;  // instructions of the if{ and els{ not yet closed
+  bool loaded = true;
+  size_t errors = 0;
   for (size_t i = begin; i < end; ++i) {
     const Token& token = tokens[i];
     Instruction instruction;
@@ -103,7 +105,12 @@ bool Compiler::Compile(const std::vector<Token>& tokens, size_t begin, size_t en
         instruction.operand = token.index;
         break;
       case TokenKind::kVariable:
-        if (!CompileVariable(token, &instruction)) return false;
+        // The script does not load, but its other variables are still
+        // looked at, so that every fault is told at once.
+        if (!CompileVariable(token, &instruction)) {
+          loaded = false;
+          if (++errors >= kMaxLoadErrors) return false;
+        }
         break;
       case TokenKind::kWord:
         instruction.op = token.opcode;
@@ -121,7 +128,7 @@ bool Compiler::Compile(const std::vector<Token>& tokens, size_t begin, size_t en
     script_->places.push_back({token.line, token.column});
     script_->spellings.push_back(token.spelling);
   }
-  return true;
+  return loaded;
 }
 
 bool Compiler::CompileVariable(const Token& token, Instruction* instruction) {
@@ -200,7 +207,16 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
       }
       binding->kind = Binding::Kind::kSim;
       binding->sim = target_->sim->Find(kind, "", name, variable.index);
-      if (kind == 'E' || kind == 'P' || kind == 'M') read_only();
+      if (kind == 'M') {
+        read_only();
+      } else if (token.write &&
+                 (target_->warned_once == nullptr ||
+                  target_->warned_once->insert(std::string("write ") + kind).second)) {
+        Warning(token, std::string(1, kind) +
+                           ": variables are not set by gauges: the simulator changes its aircraft "
+                           "through K: events and may ignore this write; the workbench sets the "
+                           "simulated value (warned once per file)");
+      }
       return true;
     }
     case 'L': {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,17 +39,19 @@ struct CompileTarget {
   // The module's CreateNumberArray and CreateStringArray property ids (-1 unknown).
   int32_t creation_ids[2] = {-1, -1};
   Diagnostics* diagnostics = nullptr;
+  // Kinds of load warnings given once per gauge file, already given.
+  std::set<std::string>* warned_once = nullptr;
 };
 
 // Compiles tokens [begin, end) into `*script`, whose registers and info are
 // already set. Load warnings (an unknown unit, a register beyond 49...) are
-// reported as they are found; the first load error is reported and false
-// returned.
+// reported as they are found, and so are the load errors (up to
+// kMaxLoadErrors), after which false is returned.
 bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
                    CompileTarget* target, Script* script);
 
 // Lexes and compiles `text`, which stands at `line`:`column` of the script's
-// file. False after reporting the first error.
+// file. False after reporting its first lexing fault, or its load errors.
 bool CompileText(std::string_view text, int line, int column, CompileTarget* target,
                  Script* script);
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <map>
+#include <set>
 #include <unordered_set>
 #include <utility>
 
@@ -21,6 +22,7 @@ struct GaugeState {
   std::string name;
   std::unique_ptr<hostsim::Gauge> module_gauge;
   std::array<NumberVariable, 9> variables;
+  std::set<std::string> warned_once;
 };
 
 }  // namespace
@@ -53,6 +55,7 @@ struct Engine::State {
     target.creation_ids[0] = creation_ids[0];
     target.creation_ids[1] = creation_ids[1];
     target.diagnostics = diagnostics;
+    target.warned_once = &state.warned_once;
     return target;
   }
   RunContext Context(int frame) {
@@ -126,40 +129,75 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
   info->file = start.file;
   info->site = site;
   std::vector<Token> tokens;
-  Diagnostic error;
+  std::vector<Diagnostic> lex_errors;
   LexOptions options;
   options.hash_comments = true;
   options.decode_entities = true;
-  if (!Lex(text, start, options, &tokens, &error)) {
-    error.site = site;
-    state_->diagnostics->Report(error);
-    return false;
-  }
+  bool loaded = Lex(text, start, options, &tokens, &lex_errors);
+  for (Diagnostic& error : lex_errors) error.site = site;
+  // Every fault of the file is told, in file order: the lexer's as the
+  // expressions they stand in or before come, then each expression's own.
+  size_t next_error = 0;
+  const auto report_before = [&](int line, int column) {
+    for (; next_error < lex_errors.size(); ++next_error) {
+      const Place& place = lex_errors[next_error].place;
+      if (place.line > line || (place.line == line && place.column >= column)) break;
+      state_->diagnostics->Report(lex_errors[next_error]);
+    }
+  };
+  const int errors_at_start = state_->diagnostics->errors();
+  const auto room_left = [&] {
+    return state_->diagnostics->errors() - errors_at_start < static_cast<int>(kMaxLoadErrors);
+  };
+  // A fault after the last token stopped the lexer (a text without its
+  // end...): the last expression may be cut short, and is not compiled.
+  const bool cut = !lex_errors.empty() && !tokens.empty() &&
+                   (lex_errors.back().place.line > tokens.back().line ||
+                    (lex_errors.back().place.line == tokens.back().line &&
+                     lex_errors.back().place.column > tokens.back().column));
   auto registers = std::make_shared<Registers>();
   CompileTarget target = state_->Target(gauge);
   size_t begin = 0;
   int depth = 0;
+  bool bad = false;  // the expression being read has a token that did not lex
   for (size_t i = 0; i <= tokens.size(); ++i) {
+    if (i == tokens.size()) bad = bad || cut;
     if (i > begin &&
         (i == tokens.size() || (depth <= 0 && tokens[i].line > tokens[i - 1].end_line &&
                                 !tokens[i].after_long_comment))) {
-      auto script = std::make_unique<Script>();
-      script->registers = registers;
-      script->info = std::make_shared<SiteInfo>(*info);
-      if (!CompileTokens(tokens, begin, i, &target, script.get())) return false;
-      expressions->push_back(script.get());
-      state_->scripts.push_back(std::move(script));
+      report_before(tokens[begin].line, tokens[begin].column);
+      if (i < tokens.size()) {
+        report_before(tokens[i].line, tokens[i].column);
+      } else {
+        report_before(tokens[i - 1].end_line + 1, 1);
+      }
+      if (!bad && room_left()) {
+        auto script = std::make_unique<Script>();
+        script->registers = registers;
+        script->info = std::make_shared<SiteInfo>(*info);
+        if (CompileTokens(tokens, begin, i, &target, script.get())) {
+          expressions->push_back(script.get());
+          state_->scripts.push_back(std::move(script));
+        } else {
+          loaded = false;
+        }
+      }
       begin = i;
       depth = 0;
+      bad = false;
     }
     if (i == tokens.size()) break;
     const Token& token = tokens[i];
-    if (token.kind == TokenKind::kWord) {
+    bad = bad || token.bad;
+    if (token.kind == TokenKind::kWord && !token.bad) {
       if (token.opcode == Opcode::kIf || token.opcode == Opcode::kElse) ++depth;
       if (token.opcode == Opcode::kEnd) --depth;
     }
   }
-  return true;
+  for (; next_error < lex_errors.size(); ++next_error) {
+    state_->diagnostics->Report(lex_errors[next_error]);
+  }
+  return loaded;
 }
 
 Template* Engine::CompileTemplate(int gauge, const std::string& text, const Place& start,

@@ -202,6 +202,15 @@ std::string DecodeEntities(std::string_view text) {
 
 bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
          std::vector<Token>* tokens, Diagnostic* error) {
+  std::vector<Diagnostic> errors;
+  if (Lex(text, origin, options, tokens, &errors)) return true;
+  *error = std::move(errors.front());
+  return false;
+}
+
+bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
+         std::vector<Token>* tokens, std::vector<Diagnostic>* errors) {
+  const size_t errors_before = errors->size();
   size_t skip = 0;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") skip = 3;
   std::string decoded_text;
@@ -217,8 +226,18 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
   const auto place = [&](size_t at) {
     return lines.At(std::string(), static_cast<std::ptrdiff_t>(raw_offset(at) - skip));
   };
+  // Whether the text may be read on after this fault: a token that is no
+  // word, number or register is left out and marked; a text, variable or
+  // comment without its end takes the rest of the text with it.
+  const auto go_on = [&](int line, int column, std::string message) {
+    errors->push_back(
+        MakeDiagnostic(Severity::kError, Place{origin.file, line, column}, std::move(message)));
+    if (errors->size() - errors_before < kMaxLoadErrors) return true;
+    errors->back().message += " (and no more errors are looked for)";
+    return false;
+  };
   const auto fail_at = [&](int line, int column, std::string message) {
-    *error = MakeDiagnostic(Severity::kError, Place{origin.file, line, column}, std::move(message));
+    go_on(line, column, std::move(message));
     return false;
   };
   const auto fail = [&](size_t at, std::string message) {
@@ -234,7 +253,7 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
       if (s[i] == '\n' || s[i] == '\r') line_start = true;
       ++i;
     }
-    if (i >= s.size()) return true;
+    if (i >= s.size()) return errors->size() == errors_before;
     const size_t start = i;
     if (options.hash_comments && line_start && s[i] == '#') {
       while (i < s.size() && s[i] != '\n' && s[i] != '\r') ++i;
@@ -287,8 +306,14 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
       while (i < s.size() && !IsBlank(s[i])) ++i;
     }
     if (i < s.size() && !IsBlank(s[i]) && token.kind != TokenKind::kWord) {
-      return fail(i, std::string("expected a blank after the closing ") +
-                         (token.kind == TokenKind::kText ? "'" : ")"));
+      const Place where = place(i);
+      if (!go_on(where.line, where.column,
+                 std::string("expected a blank after the closing ") +
+                     (token.kind == TokenKind::kText ? "'" : ")"))) {
+        return false;
+      }
+      token.bad = true;
+      while (i < s.size() && !IsBlank(s[i])) ++i;
     }
     token.spelling = std::string(s.substr(start, i - start));
     token.after_long_comment = long_comment;
@@ -297,9 +322,12 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
     token.line = token_start.line;
     token.column = token_start.column;
     token.end_line = place(i - 1).line;
-    if (token.kind == TokenKind::kWord) {
+    if (token.kind == TokenKind::kWord && !token.bad) {
       std::string problem;
-      if (!Classify(&token, &problem)) return fail_at(token.line, token.column, std::move(problem));
+      if (!Classify(&token, &problem)) {
+        if (!go_on(token.line, token.column, std::move(problem))) return false;
+        token.bad = true;
+      }
     }
     tokens->push_back(std::move(token));
   }

@@ -34,6 +34,7 @@ struct Token {
   std::string text;    // kText: the characters; kVariable: inside the parentheses, '>' removed
   bool write = false;  // kVariable: (>...)
   int index = 0;       // kRegister, kLabel, kGoto: N (at most kMaxIndex)
+  bool bad = false;    // did not lex (its error is given apart): nothing to compile
 };
 
 // Register, label and goto numbers beyond this read as this.
@@ -51,11 +52,22 @@ struct LexOptions {
 // `text` with the XML entities &lt; &gt; &amp; &apos; &quot; decoded.
 std::string DecodeEntities(std::string_view text);
 
+// Load errors one text reports at most; the lexer stops looking after them.
+inline constexpr size_t kMaxLoadErrors = 20;
+
 // Splits `text`, whose first byte stands at `start`, into `*tokens`. A UTF-8
 // byte-order mark at the start is skipped. Returns false with the first fault
-// (an error at its place, no site) in `*error`; tokens before it are kept.
+// (an error at its place, no site) in `*error`; the tokens are those the
+// overload below gives.
 bool Lex(std::string_view text, const Place& start, const LexOptions& options,
          std::vector<Token>* tokens, Diagnostic* error);
+
+// As above, but reads on after a fault where it can (a token that is no word,
+// number, register or label is kept, marked bad; a text, variable or comment
+// without its end stops it), appending every fault to `*errors`, at most
+// kMaxLoadErrors. Returns whether there was none.
+bool Lex(std::string_view text, const Place& start, const LexOptions& options,
+         std::vector<Token>* tokens, std::vector<Diagnostic>* errors);
 
 }  // namespace runner
 

@@ -117,7 +117,11 @@ TEST(MouseEventsTest, KindListsTakeTheirEvents) {
     const char* event;
     bool taken;
   } cases[] = {
-      {"", "WheelUp", true},
+      // No kind: the press of a left click only, not its release.
+      {"", "LeftSingle", true},
+      {"", "leftsingle", true},
+      {"", "WheelUp", false},
+      {" ", "LeftRelease", false},
       {"LeftSingle", "LeftSingle", true},
       {"LeftSingle", "leftsingle", true},
       {"leftsingle", "LeftSingle", true},

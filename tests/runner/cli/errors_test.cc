@@ -2,6 +2,7 @@
 // fault: every message names the place (file:line:column, or the module).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -46,6 +47,33 @@ TEST(RunnerErrorsTest, LoadErrorsNameTheFile) {
   EXPECT_EQ(result.err, "vellomar-run: " + path +
                             ":3:1: error: unknown variable kind 'Z:' (known: A C E G K L M P R)\n");
   EXPECT_EQ(result.out, "");
+}
+
+// Every load error of a file is told, in file order, up to a bound; a text
+// without its end takes the rest of the file with it.
+TEST(RunnerErrorsTest, EveryLoadErrorOfAFileIsTold) {
+  const std::string path = WriteScript(
+      "load_errors.rpn", "1 foo\n(Z:y) 2 (G:Var0)\n3 'a'b 4 (Z:z)\n5 if{ 6 }\n7 'open\n8 bar\n");
+  const CommandResult result = RunRunner({path});
+  EXPECT_EQ(result.status, 1);
+  const std::string at = "vellomar-run: " + path + ":";
+  EXPECT_EQ(result.err,
+            at + "1:3: error: unknown word 'foo'\n" + at +
+                "2:1: error: unknown variable kind 'Z:' (known: A C E G K L M P R)\n" + at +
+                "2:9: error: unknown gauge variable 'G:Var0': only G:Var1 to G:Var9 exist\n" + at +
+                "3:6: error: expected a blank after the closing '\n" + at +
+                "5:3: error: text without a closing '\n");
+  EXPECT_EQ(result.out, "");
+
+  std::string many;
+  for (int i = 0; i < 30; ++i) many += "x ";
+  const CommandResult bounded = RunRunner({"-e", many});
+  EXPECT_EQ(bounded.status, 1);
+  EXPECT_EQ(std::count(bounded.err.begin(), bounded.err.end(), '\n'), 20) << bounded.err;
+  EXPECT_NE(bounded.err.find("-e:1:39: error: unknown word 'x' (and no more errors are looked "
+                             "for)\n"),
+            std::string::npos)
+      << bounded.err;
 }
 
 // What the simulator absorbs at run time is a warning, once per expression

@@ -49,6 +49,13 @@ TEST(GaugeRunTest, StatusesAndStreams) {
       WriteScript("run_test_click.toml", "[[at]]\nframe = 1\nclick = [\"#1\", \"Gear:FooBar\"]\n");
   const std::string dividing =
       WriteScript("run_test_dividing.xml", "<Gauge><Update>1 0 /</Update></Gauge>");
+  const std::string clicks = WriteScript(
+      "run_test_clicks.xml",
+      "<Gauge><Mouse><Area><Click Kind='LeftAll'>(M:Event) 'LeftSingle' scmp 0 == (&gt;L:ok)"
+      "</Click></Area></Mouse></Gauge>");
+  // A gauge file is known by its content, whatever its name.
+  const std::string named_otherwise = WriteScript("run_test_gauge.txt", kGauge);
+  const std::string broken = WriteScript("run_test_broken.xml", "<Gauge>\n<Element></Gauge>");
   const RunCase cases[] = {
       {"trace",
        {"GAUGE"},
@@ -95,6 +102,22 @@ TEST(GaugeRunTest, StatusesAndStreams) {
        2,
        "",
        "frame 3 is after the last frame (--frames 2)"},
+      {"--click events in any case, named as the simulator names them",
+       {"--click", "#1@1:leftsingle", clicks},
+       0,
+       "  click Area #1 LeftSingle\n  set L:ok = 1\n",
+       ""},
+      {"unknown click event",
+       {"--click", "#1@1:FooBar", "GAUGE"},
+       2,
+       "",
+       "no mouse event is called 'FooBar'"},
+      {"a gauge file named otherwise", {named_otherwise}, 0, "\"0 ft\"", ""},
+      {"XML faults are errors",
+       {broken},
+       1,
+       "run_test_broken.xml:2:12: error: not well-formed",
+       ""},
       {"bad --set", {"--set", "A:X, feet=abc", "GAUGE"}, 2, "", "neither a number"},
       {"--set without a unit", {"--set", "A:X feet=3", "GAUGE"}, 2, "", "give the unit"},
       {"bad scenario", {"--sim", bad_scenario, "GAUGE"}, 1, "", "run_test_bad.toml:1:"},
@@ -102,7 +125,7 @@ TEST(GaugeRunTest, StatusesAndStreams) {
        {"--sim", bad_click, "GAUGE"},
        1,
        "",
-       "run_test_click.toml:3:16: click 'Gear:FooBar': no mouse event is called 'FooBar'"},
+       "run_test_click.toml:3:16: error: click 'Gear:FooBar': no mouse event is called 'FooBar'"},
       {"without --frames a run lasts to the scenario's last entry",
        {"--sim", scenario, "GAUGE"},
        0,
@@ -173,7 +196,8 @@ TEST(GaugeRunTest, Expectations) {
       {"frame = 1\ntext = { \"Hidden\" = \"x\" }\n", 1, "got nothing (the element is hidden)",
        "0 met"},
       {"frame = 1\ntext = { \"Nope\" = \"x\" }\n", 1,
-       "expect.toml:6:19: no element with a text is called 'Nope' (an element's id, or #1 to #3)",
+       "expect.toml:6:19: error: no element with a text is called 'Nope' (an element's id, or #1 "
+       "to #3)",
        ""},
       {"frame = 1\ntext = { \"#4\" = \"x\" }\n", 1, "is called '#4'", ""},
       {"frame = 1\nvalue = { \"A:INDICATED ALTITUDE, meters\" = 1066.8 }\n", 0, "",
@@ -248,6 +272,14 @@ TEST(GaugeRunTest, JunitAndJsonCounts) {
   EXPECT_NE(cases.find("altitude: frame |\n"), std::string::npos) << cases;
   EXPECT_NE(cases.find("frame 2 ("), std::string::npos) << cases;
   EXPECT_NE(cases.find("junit.toml:7:19: 'L:n': expected 5, got 2"), std::string::npos) << cases;
+}
+
+TEST(GaugeRunTest, GaugeFileOnStandardInput) {
+  const CommandResult result = RunRunner({"--quiet", "-"}, kGauge);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "summary: 1 gauge, 2 scripts, 2 ran, 0 failed, 0 warnings\n"
+            "unset A:INDICATED ALTITUDE, feet\n");
 }
 
 TEST(GaugeRunTest, DirectoryGivenAsGaugeIsRefused) {

@@ -184,14 +184,14 @@ const std::string kDeepAreas = Nested("<Area>", "</Area>", 250);
 
 const BadFileCase kBadFileCases[] = {
     {"not well-formed", "<Gauge>\n<Element></Gauge>", "g.xml:2:"},
-    {"other root", "<Panel/>", "g.xml:1:1: not a gauge file"},
-    {"empty", "", "g.xml:1:1: not well-formed XML"},
+    {"other root", "<Panel/>", "g.xml:1:1: error: not a gauge file"},
+    {"empty", "", "g.xml:1:1: error: not well-formed XML"},
     {"simbase without gauge", "<SimBase.Document/>", "not a gauge file"},
     // Both marks: the UTF-16 text then starts at an odd offset of the file.
     {"utf-8 mark before a utf-16 mark", "\xEF\xBB\xBF\xFE\xFF(L:n) 1 +", "g.xml:"},
     {"elements nested without end", kDeepElements.c_str(),
-     "g.xml:1:1799: elements nested more than 200 levels deep"},
-    {"areas nested without end", kDeepAreas.c_str(), "g.xml:1:1202: elements nested more"},
+     "g.xml:1:1799: error: elements nested more than 200 levels deep"},
+    {"areas nested without end", kDeepAreas.c_str(), "g.xml:1:1202: error: elements nested more"},
 };
 
 TEST(GaugeFileTest, RejectsWhatIsNoGauge) {

@@ -177,6 +177,122 @@ TEST(PanelTest, RunsFrames) {
   }
 }
 
+// Clicks as the simulator sends them: (M:Event) holds the event's name;
+// a <Click> with no Kind (a <MouseClick> with no <ClickType>) answers the
+// press of a left click only, a <CallbackCode> every event; a click nothing
+// takes is traced as such.
+const FrameCase kClickCases[] = {
+    {"no Kind: LeftSingle only, not its release, another button or the wheel",
+     {"<Gauge><Mouse><Area><Click Event='GEAR'>(M:Event) 'LeftSingle' scmp 0 == (&gt;L:left)"
+      "</Click></Area></Mouse></Gauge>"},
+     1,
+     {{"#1", 1, "LeftSingle"},
+      {"#1", 1, "LeftRelease"},
+      {"#1", 1, "RightSingle"},
+      {"#1", 1, "WheelUp"}},
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n"
+     "  click Area #1 LeftRelease: no click of the area takes it\n"
+     "  click Area #1 RightSingle: no click of the area takes it\n"
+     "  click Area #1 WheelUp: no click of the area takes it\n"
+     "  event K:GEAR 0\n  set L:left = 1\n"
+     "summary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"},
+    {"no ClickType: likewise",
+     {"<SimBase.Document><SimGauge.Gauge><MouseArea><MouseClick><KeyEvent>X</KeyEvent>"
+      "</MouseClick></MouseArea></SimGauge.Gauge></SimBase.Document>"},
+     1,
+     {{"#1", 1, ""}, {"#1", 1, "LeftDouble"}},
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n"
+     "  click Area #1 LeftDouble: no click of the area takes it\n  event K:X 0\n"
+     "summary: 1 gauge, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
+    {"a kind that does not list the event",
+     {"<Gauge><Mouse><Area><Click Kind='LeftSingle+LeftDrag' Event='X'/></Area></Mouse></Gauge>"},
+     1,
+     {{"#1", 1, "LeftDrag"}, {"#1", 1, "MiddleDrag"}},
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftDrag\n"
+     "  click Area #1 MiddleDrag: no click of the area takes it\n  event K:X 0\n"
+     "summary: 1 gauge, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
+    {"a callback takes every event, and reads its name",
+     {"<SimBase.Document><SimGauge.Gauge><MouseArea><CallbackCode>(L:n) 1 + (&gt;L:n) "
+      "(M:Event) 'Leave' scmp 0 == if{ 1 (&gt;L:left) }</CallbackCode></MouseArea>"
+      "</SimGauge.Gauge></SimBase.Document>"},
+     1,
+     {{"#1", 1, "Move"}, {"#1", 1, "WheelDown"}, {"#1", 1, "Leave"}},
+     "frame 1\ngauge g1.xml\n  click Area #1 Move\n  click Area #1 WheelDown\n"
+     "  click Area #1 Leave\n  set L:n = 3\n  set L:left = 1\n"
+     "summary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"},
+};
+
+TEST(PanelTest, ClicksAsTheSimulatorSendsThem) {
+  for (const FrameCase& test : kClickCases) {
+    std::string messages;
+    EXPECT_EQ(RunPanel(test, &messages), test.expected) << test.name;
+    EXPECT_EQ(messages, "") << test.name;
+  }
+}
+
+// What the simulator would not do as written is warned about, once per file
+// and kind, with the place: elements and attributes the gauge's schema does
+// not have there, and writes to A:, E: and P: variables (whose simulated
+// value still changes).
+TEST(PanelTest, WarnsOfWhatTheSimulatorWouldNotDo) {
+  const struct {
+    const char* name;
+    const char* gauge;
+    const char* messages;  // each line after "vellomar-run: g1.xml:"
+    const char* trace;     // a part of the trace
+  } cases[] = {
+      {"an FS2004 area in an FSX gauge, twice",
+       "<SimBase.Document><SimGauge.Gauge>\n<Area/><Area/></SimGauge.Gauge></SimBase.Document>",
+       "2:1: warning: <Area> is not in the FSX schema's <SimGauge.Gauge>: it is the FS2004 name, "
+       "the FSX schema's is <MouseArea>\n",
+       "summary: 1 gauge, 0 scripts"},
+      {"an FSX element in the wrong place, an unknown one, FS2004 attributes",
+       "<SimBase.Document><SimGauge.Gauge><Element><MouseClick/><Sparkle/><!-- c --><Comment/>"
+       "</Element><MouseArea Left='1'><MouseClick Kind='LeftAll' id='x'/></MouseArea>"
+       "</SimGauge.Gauge></SimBase.Document>",
+       "1:44: warning: <MouseClick> is not in the FSX schema's <Element>: it belongs in "
+       "<MouseArea>\n"
+       "1:57: warning: <Sparkle> is not in the FSX schema's <Element>\n"
+       "1:97: warning: <MouseArea> takes no attribute Left in the FSX schema: write "
+       "<FloatPosition>\n"
+       "1:117: warning: <MouseClick> takes no attribute Kind in the FSX schema: write "
+       "<ClickType>\n",
+       ""},
+      {"FSX names in an FS2004 gauge",
+       "<Gauge><Element><Visibility>1</Visibility></Element><MouseArea/><MouseArea/></Gauge>",
+       "1:17: warning: <Visibility> is an FSX name, not in the FS2004 schema of this <Gauge>: "
+       "write <Visible>\n"
+       "1:53: warning: <MouseArea> is an FSX name, not in the FS2004 schema of this <Gauge>: "
+       "write <Area> in <Mouse>\n",
+       ""},
+      {"A:, E: and P: writes: once per file and kind, the value set",
+       "<Gauge><Update>2 (&gt;A:FLAPS, number) 3 (&gt;A:GEAR, number)</Update>\n"
+       "<Update>4 (&gt;P:SIMULATION RATE, number) 5 (&gt;P:SIMULATION RATE, number)</Update>\n"
+       "<Element><Text><String>%((A:FLAPS, number) (P:SIMULATION RATE, number) +)%!d!"
+       "</String></Text></Element></Gauge>",
+       "1:18: warning: A: variables are not set by gauges: the simulator changes its aircraft "
+       "through K: events and may ignore this write; the workbench sets the simulated value "
+       "(warned once per file) [<Update>]\n"
+       "2:11: warning: P: variables are not set by gauges: the simulator changes its aircraft "
+       "through K: events and may ignore this write; the workbench sets the simulated value "
+       "(warned once per file) [<Update>]\n",
+       "text Element #1 <Text>: \"7\""},
+  };
+  for (const auto& c : cases) {
+    const FrameCase test{c.name, {c.gauge}, 1, {}, ""};
+    std::string messages;
+    const std::string trace = RunPanel(test, &messages);
+    std::string expected;
+    for (std::string_view rest = c.messages; !rest.empty();) {
+      const size_t end = rest.find('\n') + 1;
+      expected += "vellomar-run: g1.xml:" + std::string(rest.substr(0, end));
+      rest.remove_prefix(end);
+    }
+    EXPECT_EQ(messages, expected) << c.name;
+    EXPECT_NE(trace.find(c.trace), std::string::npos) << c.name << "\n" << trace;
+  }
+}
+
 TEST(PanelTest, FailuresStayLocal) {
   // An unknown word fails to load; the rest of the gauge runs on.
   const FrameCase test{"load error",

@@ -640,7 +640,10 @@ TEST(RunnerLanguageTest, LoadErrorsAndWarningsNameThePlace) {
       {"l50", "1:1: warning: register 50 does not exist (registers are 0 to 49): it reads 0", true},
       {"(A:PLANE ALTITUDE)", "1:1: warning: A: variables need units: this read gives 0", true},
       {"1 (>P:SIMULATION RATE, number)",
-       "1:3: warning: P: variables cannot be written: the value is dropped", true},
+       "1:3: warning: P: variables are not set by gauges: the simulator changes its aircraft "
+       "through K: events and may ignore this write; the workbench sets the simulated value "
+       "(warned once per file)",
+       true},
       {"0 if{ 1 } 2 els{ 3 }",
        "1:13: warning: els{ does not follow the } of a block: it runs when the last block "
        "closed did not run",
