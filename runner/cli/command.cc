@@ -10,6 +10,7 @@
 #include "runner/base/text.h"
 #include "runner/base/value.h"
 #include "runner/cli/dump.h"
+#include "runner/cli/explain.h"
 #include "runner/cli/gauge_run.h"
 #include "runner/cli/options.h"
 #include "runner/cli/workbench.h"
@@ -164,8 +165,26 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
           engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
     }
   }
+  std::unique_ptr<Explainer> explainer;
+  if (all_loaded && !options.explain.empty()) {
+    std::vector<ExplainSite> sites;
+    for (size_t i = 0; i < loaded.size(); ++i) {
+      const std::string& file = options.sources[i].name;
+      if (loaded[i].text_template != nullptr) {
+        sites.push_back(TemplateSite(file, loaded[i].text_template));
+      }
+      for (Script* expression : loaded[i].expressions) {
+        sites.push_back(ScriptSite(file, expression));
+      }
+    }
+    if (!MakeExplainer(options.explain, bench.frames(), sites, false, &out, &explainer, &problem)) {
+      WriteMessage(err, problem);
+      return 2;
+    }
+  }
   for (int frame = 1; all_loaded && frame <= bench.frames(); ++frame) {
     bench.BeginFrame(frame);
+    if (explainer) explainer->BeginFrame(frame);
     for (const Loaded& gauge : loaded) {
       if (gauge.text_template != nullptr) {
         std::string text;
@@ -181,6 +200,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
         if (ran && left_value) Print(result, out);
       }
     }
+    if (explainer) explainer->EndFrame(frame);
   }
   out.flush();
   // The storage is printed even after a failure: it shows what the scripts

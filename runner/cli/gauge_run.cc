@@ -5,6 +5,7 @@
 #include "runner/base/diagnostics.h"
 #include "runner/cli/dump.h"
 #include "runner/cli/expectations.h"
+#include "runner/cli/explain.h"
 #include "runner/cli/trace.h"
 #include "runner/cli/workbench.h"
 #include "runner/gauges/gauge_file.h"
@@ -67,6 +68,13 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     }
   }
   const int last_frame = bench.frames();
+  std::unique_ptr<Explainer> explainer;
+  if (!MakeExplainer(options.explain, last_frame, GaugeSites(panel), true, &messages, &explainer,
+                     &problem)) {
+    messages.flush();
+    WriteMessage(err, problem);
+    return 2;
+  }
   int picture_failures = 0;
 #if VELLOMAR_DRAWING
   PictureOptions picture_options;
@@ -100,7 +108,9 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     trace.BeginFrame(frame);
     bench.BeginFrame(frame);
     const bool expecting = expectations.Before(frame);
+    if (explainer) explainer->BeginFrame(frame);
     panel.RunFrame(frame, &frames);
+    if (explainer) explainer->EndFrame(frame);
     trace.Gauges(frame, frames);
     if (expecting) expectations.Check(frame, frames);
 #if VELLOMAR_DRAWING

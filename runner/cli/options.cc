@@ -70,6 +70,9 @@ struct Command {
     app.add_option("--junit", options->junit,
                    "gauge files: write the scenario's expectations to FILE as JUnit XML")
         ->type_name("FILE");
+    app.add_option("--explain", options->explain,
+                   "show one scripting site run word by word in one frame: 'WHERE@FRAME'")
+        ->type_name("WHERE@FRAME");
     app.add_option("--png", options->png_dir,
                    "gauge files: write pictures of frames as PNG files into DIR")
         ->type_name("DIR");
@@ -191,6 +194,7 @@ std::string Usage() {
          "  --sim FILE       the simulated aircraft: a scenario file (TOML)\n"
          "  --set 'A:NAME, unit=VALUE'  set a simulator variable before the first frame\n"
          "  --click 'WHERE@FRAME[:EVENT]'  click a mouse area (tooltip text, id or #N)\n"
+         "  --explain 'WHERE@FRAME'  show a site's run word by word (id, #N, Update, LINE)\n"
          "  --dump           print the module's arrays and user variables at the end\n"
          "  --junit FILE     gauge files: write the scenario's expectations as JUnit XML\n"
          "  --strict         warnings make the exit status 1\n"

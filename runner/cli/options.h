@@ -37,6 +37,7 @@ struct Options {
   std::vector<std::string> sets;    // --set 'A:NAME, unit=VALUE', in order
   std::vector<std::string> clicks;  // --click 'WHERE@FRAME', in order
   std::string junit;                // --junit FILE: the scenario's expectations as JUnit XML
+  std::string explain;              // --explain 'WHERE@FRAME' (see runner/cli/explain.h)
   std::vector<Source> sources;      // in the order given
   // Pictures of gauge frames (see runner/drawing/pictures.h).
   std::string png_dir;     // --png DIR

@@ -275,6 +275,32 @@ const GaugeModel& Panel::model(int gauge) const {
   return gauges_[static_cast<size_t>(gauge)]->model;
 }
 
+std::vector<SiteView> Panel::Sites() const {
+  std::vector<SiteView> views;
+  for (size_t g = 0; g < gauges_.size(); ++g) {
+    const CompiledGauge& gauge = *gauges_[g];
+    const auto add = [&](const CompiledSite& site, int element, const std::string& owner) {
+      views.push_back({static_cast<int>(g), site.site, element, owner, site.script, site.text});
+    };
+    for (const CompiledSite& update : gauge.updates) add(update, 0, std::string());
+    const auto element_sites = [&](const CompiledElement& element, const auto& self) -> void {
+      const int number = element.index + 1;
+      if (element.has_visible) add(element.visible, number, element.element->name);
+      for (const CompiledSite& site : element.sites) add(site, number, element.element->name);
+      for (const CompiledElement& child : element.children) self(child, self);
+    };
+    for (const CompiledElement& element : gauge.elements) element_sites(element, element_sites);
+    for (const CompiledArea& area : gauge.areas) {
+      if (area.has_visible) add(area.visible, 0, area.area->name);
+      if (area.has_tooltip) add(area.tooltip, 0, area.area->name);
+      for (const auto& click : area.clicks) {
+        for (const CompiledSite& site : click) add(site, 0, area.area->name);
+      }
+    }
+  }
+  return views;
+}
+
 void Panel::Keep(const CompiledSite& site, const Value& result, ElementState* state) {
   const Site& model = *site.site;
   const auto slot = static_cast<size_t>(model.result);

@@ -72,6 +72,19 @@ struct GaugeFrame {
   std::vector<ElementState> elements;
 };
 
+// A scripting site as the panel compiled it, for tools that watch its runs
+// (vellomar-run --explain).
+struct SiteView {
+  int gauge = 0;               // the panel's gauge number
+  const Site* site = nullptr;  // in the panel's copy of the model
+  // The element it belongs to: its number in the file, from 1 in document
+  // order (as "Element #N" counts), or 0 for an update or a mouse area's site.
+  int element = 0;
+  std::string owner;         // "Element 'Readout'", "Area #2", ...; empty for an update
+  Script* script = nullptr;  // a script that loaded
+  Template* text = nullptr;  // a template that loaded
+};
+
 class Panel {
  public:
   // None is owned; all must outlive the panel.
@@ -108,6 +121,9 @@ class Panel {
   bool keep_elements() const { return keep_elements_; }
   // The model of gauge `gauge` as the panel holds it.
   const GaugeModel& model(int gauge) const;
+  // Every scripting site, gauge by gauge: updates, then elements depth first
+  // in document order (each one's Visible first), then mouse areas.
+  std::vector<SiteView> Sites() const;
 
  private:
   struct CompiledSite;

@@ -58,6 +58,32 @@ struct Engine::State {
     target.warned_once = &state.warned_once;
     return target;
   }
+  // A run of a watched script, or an expansion of a watched template: apart,
+  // and never inlined, so that the runs nobody watches carry none of it.
+  __attribute__((noinline)) bool RunWatched(int frame, Script* script, Value* result,
+                                            bool* left_value) {
+    stack.Clear();
+    stack.last = Value();
+    RunContext context = Context(frame);
+    context.observer = script->observer;
+    context.observer->Begin();
+    const bool ok = ExecuteObserved(script, &stack, &context);
+    context.observer->End(ok, stack, nullptr);
+    *left_value = ok && !stack.empty();
+    *result = ok ? stack.Top() : Value();
+    stack.Clear();
+    return ok;
+  }
+  __attribute__((noinline)) bool RenderWatched(int frame, Template* text_template,
+                                               std::string* text) {
+    RunContext context = Context(frame);
+    context.observer = text_template->observer;
+    context.observer->Begin();
+    const bool ok = RenderTemplateObserved(text_template, text, &context);
+    if (!ok) text->clear();
+    context.observer->End(ok, Stack(), text);
+    return ok;
+  }
   RunContext Context(int frame) {
     RunContext context;
     context.sim = sim;
@@ -224,6 +250,7 @@ bool Engine::Run(Script* script, Value* result) {
 }
 
 bool Engine::Run(Script* script, Value* result, bool* left_value) {
+  if (script->observer != nullptr) return state_->RunWatched(frame_, script, result, left_value);
   Stack& stack = state_->stack;
   stack.Clear();
   stack.last = Value();
@@ -236,10 +263,17 @@ bool Engine::Run(Script* script, Value* result, bool* left_value) {
 }
 
 bool Engine::Render(Template* text_template, std::string* text) {
+  if (text_template->observer != nullptr) return state_->RenderWatched(frame_, text_template, text);
   RunContext context = state_->Context(frame_);
   if (RenderTemplate(text_template, text, &context)) return true;
   text->clear();
   return false;
+}
+
+void Engine::Watch(Script* script, RunObserver* observer) { script->observer = observer; }
+
+void Engine::Watch(Template* text_template, RunObserver* observer) {
+  text_template->observer = observer;
 }
 
 void Engine::SetMouse(const std::string& event, double x, double y) {

@@ -30,8 +30,9 @@
 
 namespace runner {
 
-class Script;    // compiled script (defined by the compiler)
-class Template;  // compiled text template (defined by the templates)
+class Script;       // compiled script (defined by the compiler)
+class Template;     // compiled text template (defined by the templates)
+class RunObserver;  // watches a run word by word (runner/language/observer.h)
 
 // A change of an L: or G: variable, for the trace.
 struct VariableChange {
@@ -79,6 +80,12 @@ class Engine {
   bool Run(Script* script, Value* result, bool* left_value);
   // Expands a template into `*text`; false as for Run.
   bool Render(Template* text_template, std::string* text);
+
+  // From now on every run of `script` (or expansion of `text_template`) is
+  // reported to `observer`, word by word, until it is watched with null.
+  // The observer is not owned and must outlive the watching.
+  static void Watch(Script* script, RunObserver* observer);
+  static void Watch(Template* text_template, RunObserver* observer);
 
   // The frame that runs now, for messages (0 while loading).
   void set_frame(int frame) { frame_ = frame; }

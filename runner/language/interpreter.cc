@@ -108,6 +108,20 @@ std::string Capitalized(std::string text) {
   return text;
 }
 
+// The variable a token names, without its parentheses, > and unit:
+// "(>L:Alt, feet)" -> "L:Alt".
+std::string VariableShown(const std::string& spelling) {
+  size_t begin = spelling.find_first_not_of("(> \t");
+  size_t end = spelling.find(',');
+  if (end == std::string::npos) end = spelling.rfind(')');
+  if (begin == std::string::npos || end == std::string::npos || end < begin) return spelling;
+  while (end > begin && IsSpace(spelling[end - 1])) --end;
+  return spelling.substr(begin, end - begin);
+}
+
+// One run of a script. kObserved selects the form that reports every word
+// to the context's observer; the plain form has none of that code.
+template <bool kObserved>
 class Interpreter {
  public:
   Interpreter(Script* script, Stack* stack, RunContext* context)
@@ -119,7 +133,20 @@ class Interpreter {
   // The compiled form: blocks are jumps, and there is no backward jump.
   bool RunCompiled() {
     const size_t end = script_->code.size();
-    while (pc_ < end) Step(script_->code[pc_++]);
+    while (pc_ < end) {
+      if constexpr (kObserved) {
+        const size_t at = pc_;
+        Step(script_->code[pc_++]);
+        // A block not run, or the rest after quit, is jumped over.
+        observer()->Word(*script_, at, *stack_);
+        const bool quit = script_->code[at].op == Opcode::kQuit;
+        for (size_t i = at + 1; i < pc_ && i < end; ++i) {
+          observer()->Skipped(*script_, i, quit ? "after quit" : "in a block not run");
+        }
+      } else {
+        Step(script_->code[pc_++]);
+      }
+    }
     return true;
   }
 
@@ -143,31 +170,57 @@ class Interpreter {
       labels.emplace_back(label, after);
     };
     while (pc_ < code.size()) {
+      const size_t at = pc_;
       const Instruction& instruction = code[pc_++];
       if (seeking) {
         if (instruction.op == Opcode::kLabel) {
           remember(instruction.operand, pc_);
-          if (instruction.operand == seek) seeking = false;
+          if (instruction.operand == seek) {
+            seeking = false;
+            if constexpr (kObserved) {
+              Note("the label the goto seeks");
+              observer()->Word(*script_, at, *stack_);
+            }
+            continue;
+          }
+        }
+        if constexpr (kObserved) {
+          observer()->Skipped(*script_, at, "passed over, seeking :" + std::to_string(seek));
         }
         continue;
       }
       if (instruction.op == Opcode::kLabel) {
         remember(instruction.operand, pc_);
+        if constexpr (kObserved) observer()->Word(*script_, at, *stack_);
         continue;
       }
       const bool block_word = instruction.op == Opcode::kIf || instruction.op == Opcode::kElse ||
                               instruction.op == Opcode::kEnd;
-      if (skip >= 0 && !block_word) continue;
+      if (skip >= 0 && !block_word) {
+        if constexpr (kObserved) observer()->Skipped(*script_, at, "in a block not run");
+        continue;
+      }
+      const bool skipping = skip >= 0;
       if (instruction.op == Opcode::kIf) {
-        if (skip < 0 && !Truthy(PopTop())) skip = depth;
+        if (skip < 0) {
+          const Value condition = PopTop();
+          if (!Truthy(condition)) skip = depth;
+          if constexpr (kObserved) NoteCondition(condition, skip < 0);
+        }
         ++depth;
       } else if (instruction.op == Opcode::kElse) {
-        if (skip < 0 && last_closed_ran_) skip = depth;
+        if (skip < 0) {
+          if constexpr (kObserved) NoteElse();
+          if (last_closed_ran_) skip = depth;
+        }
         ++depth;
       } else if (instruction.op == Opcode::kEnd) {
         last_closed_ran_ = skip < 0;
         if (depth > 0) --depth;
-        if (skip == depth) skip = -1;
+        if (skip == depth) {
+          skip = -1;
+          if constexpr (kObserved) Note("the block not run ends here");
+        }
       } else if (instruction.op == Opcode::kGoto) {
         size_t target = 0;
         bool known = false;
@@ -180,27 +233,130 @@ class Interpreter {
         if (!known) {
           seeking = true;
           seek = instruction.operand;
+          if constexpr (kObserved) {
+            Note("seeks :" + std::to_string(seek) + " further on");
+            observer()->Word(*script_, at, *stack_);
+          }
           continue;
         }
         if (++jumps > kJumpBudget) {
           const auto& place = script_->places[pc_ - 1];
-          RunError(*script_->info, place[0], place[1],
-                   "runaway loop: " + script_->spellings[pc_ - 1] + " jumped back " +
-                       std::to_string(kJumpBudget) + " times in one run; the run is stopped",
-                   *context_);
+          const std::string message = "runaway loop: " + script_->spellings[pc_ - 1] +
+                                      " jumped back " + std::to_string(kJumpBudget) +
+                                      " times in one run; the run is stopped";
+          RunError(*script_->info, place[0], place[1], message, *context_);
+          if constexpr (kObserved) {
+            Note(message);
+            observer()->Word(*script_, at, *stack_);
+          }
           return false;
         }
         pc_ = target;
+        if constexpr (kObserved) {
+          const auto& place = script_->places[target - 1];
+          Note("goes back to :" + std::to_string(instruction.operand) + " at " +
+               std::to_string(place[0]) + ":" + std::to_string(place[1]) + " (jump " +
+               std::to_string(jumps) + ")");
+        }
       } else if (instruction.op == Opcode::kQuit) {
+        if constexpr (kObserved) {
+          Note("the run ends");
+          observer()->Word(*script_, at, *stack_);
+        }
         return true;
       } else {
         Step(instruction);
+      }
+      if constexpr (kObserved) {
+        if (skipping && skip >= 0) {
+          observer()->Skipped(*script_, at, "in a block not run");
+        } else {
+          observer()->Word(*script_, at, *stack_);
+        }
       }
     }
     return true;
   }
 
+  RunObserver* observer() const { return context_->observer; }
+  void Note(std::string note) { observer()->Note(std::move(note)); }
+  void NoteCondition(const Value& condition, bool holds) {
+    Note(ShowValue(condition) +
+         (holds ? " is true: the block runs" : " is false: the block is skipped"));
+  }
+  void NoteElse() {
+    Note(last_closed_ran_ ? "the block before ran: this one is skipped"
+                          : "the block before did not run: this one runs");
+  }
+  // "3500 feet", "'KSEA'": a value with the unit of the binding.
+  std::string WithUnit(const Value& value, const Binding& binding) const {
+    std::string shown = ShowValue(value);
+    const std::string unit = !binding.unit_name.empty() ? binding.unit_name
+                             : binding.unit != nullptr && binding.kind == Binding::Kind::kNumber
+                                 ? binding.unit->name
+                                 : "";
+    if (!value.is_text() && !unit.empty()) shown += " " + unit;
+    return shown;
+  }
+  void NoteRead(const Binding& binding) {
+    const std::string name = VariableShown(Spelling());
+    switch (binding.kind) {
+      case Binding::Kind::kSim:
+        Note("read " + name + " = " + WithUnit(stack_->Top(), binding) +
+             (binding.sim->set ? "" : " (never set: the simulator would have a value)"));
+        return;
+      case Binding::Kind::kNumber:
+      case Binding::Kind::kModule:
+        Note("read " + name + " = " + WithUnit(stack_->Top(), binding));
+        return;
+      case Binding::Kind::kEvent:
+      case Binding::Kind::kResource:
+      case Binding::Kind::kNothing:
+        Note("read " + name + " = " + ShowValue(stack_->Top()) + " (it reads nothing)");
+        return;
+    }
+  }
+  // `written` is the value the write took; `before` what the variable held.
+  void NoteWrite(const Binding& binding, const Value& written, const std::string& before) {
+    const std::string name = VariableShown(Spelling());
+    switch (binding.kind) {
+      case Binding::Kind::kEvent:
+        Note("fired K:" + binding.name + " " + ShowValue(Value::Double(ToDouble(written))));
+        return;
+      case Binding::Kind::kSim:
+      case Binding::Kind::kModule:
+        Note("set " + name + " = " + WithUnit(written, binding));
+        return;
+      case Binding::Kind::kNumber:
+        Note("set " + name + " = " + WithUnit(Value::Double(ToDouble(written)), binding) +
+             " (was " + before + ")");
+        return;
+      case Binding::Kind::kResource:
+      case Binding::Kind::kNothing:
+        Note(name + " takes nothing: " + ShowValue(written) + " is dropped");
+        return;
+    }
+  }
+  // What an L: or G: variable holds, in the unit of `binding`.
+  std::string Before(const Binding& binding) const {
+    if (binding.kind != Binding::Kind::kNumber) return std::string();
+    const NumberVariable& variable = *binding.number;
+    return WithUnit(
+        Value::Double(variable.unit == binding.unit ? variable.written
+                                                    : FromBase(*binding.unit, variable.value)),
+        binding);
+  }
+  void NoteRegister(bool store, int32_t index, const Value& value) {
+    const std::string name = "register " + std::to_string(index);
+    if (index < 0 || index >= kRegisterCount) {
+      Note(name + (store ? " does not exist: nothing stored" : " does not exist: it reads 0"));
+    } else {
+      Note((store ? "set " : "read ") + name + " = " + ShowValue(value));
+    }
+  }
+
   void Warn(RunEvent event, const std::string& message) {
+    if constexpr (kObserved) Note(message);
     const auto& place = script_->places[pc_ - 1];
     WarnOnce(script_->info.get(), event, place[0], place[1], message, *context_);
   }
@@ -404,9 +560,13 @@ class Interpreter {
 
   // Blocks of the compiled form: if{ and els{ hold where their block ends.
   void If(int32_t end) {
-    if (!Truthy(PopTop())) SkipTo(end);
+    const Value condition = PopTop();
+    const bool holds = Truthy(condition);
+    if constexpr (kObserved) NoteCondition(condition, holds);
+    if (!holds) SkipTo(end);
   }
   void Else(int32_t end) {
+    if constexpr (kObserved) NoteElse();
     if (last_closed_ran_) SkipTo(end);
   }
   void SkipTo(int32_t target) {
@@ -429,15 +589,17 @@ class Interpreter {
     }
   }
   void StoreRegister(int32_t index, const Value& value) {
+    if constexpr (kObserved) NoteRegister(true, index, value);
     if (index >= 0 && index < kRegisterCount) {
       script_->registers->values[static_cast<size_t>(index)] = value;
     }
   }
-  Value LoadRegister(int32_t index) const {
-    if (index >= 0 && index < kRegisterCount) {
-      return script_->registers->values[static_cast<size_t>(index)];
-    }
-    return Value();
+  Value LoadRegister(int32_t index) {
+    const Value value = index >= 0 && index < kRegisterCount
+                            ? script_->registers->values[static_cast<size_t>(index)]
+                            : Value();
+    if constexpr (kObserved) NoteRegister(false, index, value);
+    return value;
   }
 
   void Read(const Binding& binding);
@@ -454,7 +616,8 @@ class Interpreter {
   bool last_closed_ran_ = false;
 };
 
-void Interpreter::MarkChanged(NumberVariable* variable) {
+template <bool kObserved>
+void Interpreter<kObserved>::MarkChanged(NumberVariable* variable) {
   const size_t gauge = static_cast<size_t>(script_->gauge);
   if (variable->pending.size() <= gauge) variable->pending.resize(gauge + 1);
   if (variable->pending[gauge]) return;
@@ -463,7 +626,8 @@ void Interpreter::MarkChanged(NumberVariable* variable) {
   (*context_->changes)[gauge].push_back(variable);
 }
 
-void Interpreter::Read(const Binding& binding) {
+template <bool kObserved>
+void Interpreter<kObserved>::Read(const Binding& binding) {
   switch (binding.kind) {
     case Binding::Kind::kSim: {
       const SimVariable& variable = *binding.sim;
@@ -514,7 +678,8 @@ void Interpreter::Read(const Binding& binding) {
   }
 }
 
-void Interpreter::Write(const Binding& binding) {
+template <bool kObserved>
+void Interpreter<kObserved>::Write(const Binding& binding) {
   if (binding.kind == Binding::Kind::kEvent) {
     // A parameterless event takes 0 from an empty stack, as gauges expect.
     Value parameter;
@@ -569,7 +734,8 @@ void Interpreter::Write(const Binding& binding) {
 
 // v_k ... v_1 v_0 N i case: v_i, the value pushed last being v_0; an index
 // out of range is 0; only N values are taken.
-void Interpreter::Case() {
+template <bool kObserved>
+void Interpreter<kObserved>::Case() {
   const int32_t index = ToInt(PopTop());
   const int32_t count = ToInt(PopNext());
   if (count <= 0) {
@@ -588,7 +754,8 @@ void Interpreter::Case() {
 
 // s start length ssub: a negative start counts from the end; the start is
 // clamped to the text; a negative length, or one past the end, takes the rest.
-void Interpreter::Substring() {
+template <bool kObserved>
+void Interpreter<kObserved>::Substring() {
   const int32_t length = ToInt(PopTop());
   int64_t start = ToInt(PopNext());
   const std::string text = ToText(PopNext());
@@ -603,7 +770,8 @@ void Interpreter::Substring() {
 
 // One case per opcode, and no default: a new opcode without a case is a
 // compiler warning.
-void Interpreter::Step(const Instruction& instruction) {
+template <bool kObserved>
+void Interpreter<kObserved>::Step(const Instruction& instruction) {
   using I = int64_t;
   using D = double;
   switch (instruction.op) {
@@ -612,10 +780,22 @@ void Interpreter::Step(const Instruction& instruction) {
                                       : Value::Double(instruction.number));
     case Opcode::kPushText:
       return Push(script_->texts[static_cast<size_t>(instruction.operand)]);
-    case Opcode::kRead:
-      return Read(script_->bindings[static_cast<size_t>(instruction.operand)]);
-    case Opcode::kWrite:
-      return Write(script_->bindings[static_cast<size_t>(instruction.operand)]);
+    case Opcode::kRead: {
+      const Binding& binding = script_->bindings[static_cast<size_t>(instruction.operand)];
+      Read(binding);
+      if constexpr (kObserved) NoteRead(binding);
+      return;
+    }
+    case Opcode::kWrite: {
+      const Binding& binding = script_->bindings[static_cast<size_t>(instruction.operand)];
+      if constexpr (kObserved) {
+        const Value written = stack_->Top();
+        const std::string before = Before(binding);
+        Write(binding);
+        return NoteWrite(binding, written, before);
+      }
+      return Write(binding);
+    }
     case Opcode::kStore:
       return StoreRegister(instruction.operand, stack_->Top());
     case Opcode::kStorePop:
@@ -633,6 +813,7 @@ void Interpreter::Step(const Instruction& instruction) {
       last_closed_ran_ = true;
       return;
     case Opcode::kQuit:
+      if constexpr (kObserved) Note("the run ends");
       pc_ = script_->code.size();
       return;
     case Opcode::kClear:
@@ -796,7 +977,11 @@ void Interpreter::Step(const Instruction& instruction) {
 }  // namespace
 
 bool Execute(Script* script, Stack* stack, RunContext* context) {
-  return Interpreter(script, stack, context).Run();
+  return Interpreter<false>(script, stack, context).Run();
+}
+
+bool ExecuteObserved(Script* script, Stack* stack, RunContext* context) {
+  return Interpreter<true>(script, stack, context).Run();
 }
 
 void WarnOnce(SiteInfo* info, RunEvent event, int line, int column, const std::string& message,

@@ -18,6 +18,7 @@
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/value.h"
+#include "runner/language/observer.h"
 #include "runner/language/script.h"
 #include "runner/language/variables.h"
 
@@ -58,6 +59,8 @@ class Stack {
   }
   bool empty() const { return count_ == 0; }
   int size() const { return count_; }
+  // The value `from_bottom` places above the bottom (0 <= from_bottom < size()).
+  const Value& at(int from_bottom) const { return slots_[Slot(from_bottom)]; }
   // The top value; the double 0 when empty.
   const Value& Top() const { return count_ == 0 ? zero_ : slots_[Slot(count_ - 1)]; }
   void Clear() {
@@ -97,12 +100,16 @@ struct RunContext {
   // Texts written where the module keeps them, alive until it stops.
   std::vector<std::shared_ptr<const std::string>>* kept_texts = nullptr;
   std::unordered_set<const std::string*>* kept_index = nullptr;
+  // Null but for a watched run (see observer.h): then every word is reported.
+  RunObserver* observer = nullptr;
 };
 
 // Runs `script` on `stack` (which the caller empties first, or shares
 // between the parts of a template). Returns false, after reporting the error,
 // when the jump budget ran out.
 bool Execute(Script* script, Stack* stack, RunContext* context);
+// The same, reporting each word to the context's observer (not null).
+bool ExecuteObserved(Script* script, Stack* stack, RunContext* context);
 
 // Reports `message` as a warning at line:column of `info`'s file, unless an
 // event of this kind was reported for it already.

@@ -14,6 +14,7 @@
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/units.h"
 #include "runner/base/value.h"
+#include "runner/language/observer.h"
 #include "runner/language/variables.h"
 #include "runner/language/words.h"
 
@@ -68,6 +69,7 @@ class Script {
   std::shared_ptr<SiteInfo> info;
   // Has gotos or labels: runs the block algorithm token by token.
   bool token_by_token = false;
+  RunObserver* observer = nullptr;  // set by Engine::Watch
 };
 
 }  // namespace runner

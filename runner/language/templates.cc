@@ -127,7 +127,9 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
                        script.get())) {
         return false;
       }
-      add(Template::PartKind::kScript, i).script = script.get();
+      Template::Part& part = add(Template::PartKind::kScript, i);
+      part.script = script.get();
+      part.source = std::string(text.substr(i, j + 1 - i));
       result->scripts.push_back(std::move(script));
       i = j + 1;
       line_start = false;
@@ -141,7 +143,9 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
         continue;
       }
       flush();
-      add(Template::PartKind::kFormat, i).format = directive;
+      Template::Part& part = add(Template::PartKind::kFormat, i);
+      part.format = directive;
+      part.source = std::string(text.substr(i, 2 + length));
       i += 2 + length;
       line_start = false;
     } else if (next == '{') {
@@ -155,6 +159,7 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       }
       const std::string_view keyword = text.substr(i + 2, close - i - 2);
       flush();
+      const size_t parts_before = result->parts.size();
       using K = Template::PartKind;
       if (keyword == "if") {
         add(K::kIf, i);
@@ -182,6 +187,9 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
         part.value = value;
       }
       // Any other %{word} is ignored.
+      if (result->parts.size() > parts_before) {
+        result->parts.back().source = std::string(text.substr(i, close + 1 - i));
+      }
       i = close + 1;
       line_start = false;
     } else {
@@ -192,7 +200,12 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
   return true;
 }
 
-bool RenderTemplate(Template* text_template, std::string* text, RunContext* context) {
+namespace {
+
+// One expansion; kObserved selects the form that reports every part to the
+// context's observer.
+template <bool kObserved>
+bool Expand(Template* text_template, std::string* text, RunContext* context) {
   struct Block {
     bool parent_shown;
     bool shown;
@@ -212,16 +225,21 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
   text->clear();
   SiteInfo* info = text_template->info.get();
   const std::vector<Template::Part>& parts = text_template->parts;
+  RunObserver* const observer = context->observer;
   const auto pop = [&](const Template::Part& part, const char* what) {
     Value value;
     if (!stack.Pop(&value)) {
-      WarnOnce(info, RunEvent::kEmptyStack, part.line, part.column,
-               std::string(what) + " popped an empty stack: it took 0", *context);
+      const std::string message = std::string(what) + " popped an empty stack: it took 0";
+      if constexpr (kObserved) observer->Note(message);
+      WarnOnce(info, RunEvent::kEmptyStack, part.line, part.column, message, *context);
+    } else if constexpr (kObserved) {
+      observer->Note("took " + ShowValue(value));
     }
     return value;
   };
   // The expanded text is cut at the runner's text limit, like a built text.
   const auto append = [&](const Template::Part& part, const std::string& more) {
+    if constexpr (kObserved) observer->Note("output " + ShowValue(Value::Text(more)));
     if (text->size() + more.size() <= kMaxTextLength) {
       *text += more;
       return;
@@ -231,15 +249,31 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
              "the text grew longer than " + std::to_string(kMaxTextLength) + " bytes: it is cut",
              *context);
   };
+  const auto shows = [&](bool shown) {
+    if constexpr (kObserved) observer->Note(shown ? "shown" : "not shown");
+  };
   for (size_t i = 0; i < parts.size(); ++i) {
     const Template::Part& part = parts[i];
     const bool shown = blocks.empty() || blocks.back().shown;
+    // %{else}, a case label and %{end} are read whenever their block's
+    // directive was.
+    bool reached = shown;
+    if constexpr (kObserved) {
+      if (!blocks.empty() &&
+          (part.kind == Template::PartKind::kElse || part.kind == Template::PartKind::kLabel ||
+           part.kind == Template::PartKind::kEnd)) {
+        reached = blocks.back().parent_shown;
+      }
+    }
     switch (part.kind) {
       case Template::PartKind::kText:
         if (shown) append(part, part.text);
         break;
       case Template::PartKind::kScript:
-        if (shown && !Execute(part.script, &stack, context)) ok = false;
+        if (shown && !(kObserved ? ExecuteObserved(part.script, &stack, context)
+                                 : Execute(part.script, &stack, context))) {
+          ok = false;
+        }
         break;
       case Template::PartKind::kFormat:
         if (shown && TakesValue(part.format)) {
@@ -248,6 +282,7 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
         break;
       case Template::PartKind::kIf: {
         const bool condition = shown && Truthy(pop(part, "%{if}"));
+        if (shown) shows(condition);
         blocks.push_back({shown, condition, condition, false, 0});
         break;
       }
@@ -256,6 +291,7 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
           Block& block = blocks.back();
           block.shown = block.parent_shown && !block.taken;
           block.taken = true;
+          if (block.parent_shown) shows(block.shown);
         }
         break;
       case Template::PartKind::kEnd:
@@ -272,6 +308,7 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
           block.shown = block.parent_shown && !block.taken &&
                         Matches(part.comparison, block.value, part.value);
           if (block.shown) block.taken = true;
+          if (block.parent_shown) shows(block.shown);
         }
         break;
       case Template::PartKind::kLoop:
@@ -284,21 +321,48 @@ bool RenderTemplate(Template* text_template, std::string* text, RunContext* cont
         }
         if (shown && Truthy(pop(part, "%{next}"))) {
           if (++jumps > kJumpBudget) {
-            RunError(*info, part.line, part.column,
-                     "runaway loop: %{next} went back " + std::to_string(kJumpBudget) +
-                         " times in one expansion; the expansion is stopped",
-                     *context);
+            const std::string message = "runaway loop: %{next} went back " +
+                                        std::to_string(kJumpBudget) +
+                                        " times in one expansion; the expansion is stopped";
+            RunError(*info, part.line, part.column, message, *context);
+            if constexpr (kObserved) {
+              observer->Note(message);
+              observer->Part(*text_template, i, stack, true);
+            }
             return false;
+          }
+          if constexpr (kObserved) {
+            observer->Note("back to %{loop} (jump " + std::to_string(jumps) + ")");
+            observer->Part(*text_template, i, stack, true);
           }
           blocks.resize(loops.back().blocks);
           i = loops.back().body - 1;
-          break;
+          continue;
+        }
+        if constexpr (kObserved) {
+          if (shown) observer->Note("the loop ends");
         }
         loops.pop_back();
         break;
     }
+    // A %( ) part that ran reported its words.
+    if constexpr (kObserved) {
+      if (part.kind != Template::PartKind::kScript || !shown) {
+        observer->Part(*text_template, i, stack, reached);
+      }
+    }
   }
   return ok;
+}
+
+}  // namespace
+
+bool RenderTemplate(Template* text_template, std::string* text, RunContext* context) {
+  return Expand<false>(text_template, text, context);
+}
+
+bool RenderTemplateObserved(Template* text_template, std::string* text, RunContext* context) {
+  return Expand<true>(text_template, text, context);
 }
 
 }  // namespace runner

@@ -51,12 +51,14 @@ class Template {
     double value = 0;          // kLabel
     int line = 1;
     int column = 1;
+    std::string source;  // a directive as written ("%!4d!", "%{if}", "%(...)"); empty for kText
   };
 
   std::vector<Part> parts;
   std::vector<std::unique_ptr<Script>> scripts;
   std::shared_ptr<Registers> registers;
   std::shared_ptr<SiteInfo> info;
+  RunObserver* observer = nullptr;  // set by Engine::Watch
 };
 
 // Compiles `text`, which stands at line:column of `info`'s file, into
@@ -69,6 +71,8 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
 // Expands the template into `*text`. False, after reporting it, when a loop
 // or a script ran out of its jump budget; `*text` then holds what was made.
 bool RenderTemplate(Template* text_template, std::string* text, RunContext* context);
+// The same, reporting each part and word to the context's observer (not null).
+bool RenderTemplateObserved(Template* text_template, std::string* text, RunContext* context);
 
 }  // namespace runner
 
