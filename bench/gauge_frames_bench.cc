@@ -3,7 +3,9 @@
 // (visibility, rotation, shift, select, colour scripts and texts), written
 // with macros and calling the module, loaded through the substitute host as
 // the runner loads it. Everything is compiled once; each iteration is one
-// frame, and the figure to read is the "frames" rate.
+// frame, and the figure to read is the "frames" rate. The frame alone, then
+// with what vellomar-run prints of it: the trace, --changes and --json (the
+// module's storage read and compared, the output written to nowhere).
 #include <benchmark/benchmark.h>
 
 #include <sstream>
@@ -13,6 +15,8 @@
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/units.h"
+#include "runner/cli/dump.h"
+#include "runner/cli/trace.h"
 #include "runner/cli/workbench.h"
 #include "runner/gauges/gauge_file.h"
 #include "runner/gauges/panel.h"
@@ -52,7 +56,18 @@ std::string SyntheticGauge() {
   return xml + "</Gauge>\n";
 }
 
+// What is printed of each frame.
+enum Output { kNone, kTrace, kChanges, kJson };
+
+// An output stream that drops what it is given, as fast as it can.
+class Nowhere : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c; }
+  std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
 void BM_GaugeFrames(benchmark::State& state) {
+  const auto output = static_cast<Output>(state.range(0));
   runner::GaugeModel model;
   runner::Diagnostic unreadable;
   if (!runner::ParseGaugeFile("synthetic.xml", SyntheticGauge(), &model, &unreadable)) {
@@ -76,17 +91,40 @@ void BM_GaugeFrames(benchmark::State& state) {
     state.SkipWithError("the synthetic gauge did not load whole");
     return;
   }
+  Nowhere nowhere;
+  std::ostream out(&nowhere);
+  runner::Trace::Frames printed;
+  printed.changes = output == kChanges;
+  runner::Trace trace(output == kJson ? runner::Trace::Mode::kJson : runner::Trace::Mode::kTrace,
+                      &out, printed);
+  if (output == kTrace || output == kChanges) {
+    panel.set_messages(runner::Panel::Messages::kKept);
+  } else if (output == kJson) {
+    panel.set_messages(runner::Panel::Messages::kKeptAndPrinted);
+  }
   std::vector<runner::GaugeFrame> frames;
   int frame = 0;
   for (auto _ : state) {
-    panel.RunFrame(++frame, &frames);
+    ++frame;
+    if (output != kNone) trace.BeginFrame(frame);
+    panel.RunFrame(frame, &frames);
+    if (output != kNone) {
+      trace.Gauges(frame, frames);
+      trace.Storage(runner::ReadStorage(bench.session()));
+    }
     benchmark::DoNotOptimize(frames.data());
   }
   state.counters["frames"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["scripts"] = panel.scripts();
 }
-BENCHMARK(BM_GaugeFrames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GaugeFrames)
+    ->ArgName("output")  // 0 none, 1 the trace, 2 --changes, 3 --json
+    ->Arg(kNone)
+    ->Arg(kTrace)
+    ->Arg(kChanges)
+    ->Arg(kJson)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -64,6 +64,8 @@ class SimState {
   void OnEvent(std::string_view name, std::function<void(double parameter)> action);
   // The events fired since the last call, in order.
   std::vector<FiredEvent> TakeEvents();
+  // How many events were fired since TakeEvents was last called.
+  size_t fired() const { return fired_.size(); }
 
   // Reading an unset variable: remembered once per variable and unit.
   void NoteUnsetRead(const SimVariable& variable, std::string_view unit);

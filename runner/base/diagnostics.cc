@@ -67,8 +67,15 @@ void WriteMessage(std::ostream& out, std::string_view text) {
   out << "vellomar-run: " << text << '\n';
 }
 
+std::string SiteOwner(const std::string& site) {
+  if (site == "<Update>") return "Update";
+  const size_t tag = site.find(" <");
+  return tag == std::string::npos ? std::string() : site.substr(0, tag);
+}
+
 void Diagnostics::Report(const Diagnostic& diagnostic) {
   ++(diagnostic.severity == Severity::kWarning ? warnings_ : errors_);
+  if (sink_ != nullptr && sink_->Take(diagnostic)) return;
   WriteMessage(*err_, FormatDiagnostic(diagnostic));
 }
 

@@ -49,17 +49,38 @@ std::string FormatDiagnostic(const Diagnostic& diagnostic);
 // Writes one line "vellomar-run: TEXT" to `out`.
 void WriteMessage(std::ostream& out, std::string_view text);
 
+// What a diagnostic is about, for readers that want it apart from the site:
+// the owner named before the first " <Tag>" of the site ("Element 'Needle'", "Area #2",
+// "MouseArea 'Knob'"), "Update" for an <Update>, or empty.
+std::string SiteOwner(const std::string& site);
+
+// Receives every diagnostic as it is reported (the trace, to show it where
+// it happened). Take returns true when the sink shows the diagnostic itself,
+// which is then not printed.
+class DiagnosticSink {
+ public:
+  virtual ~DiagnosticSink() = default;
+  virtual bool Take(const Diagnostic& diagnostic) = 0;
+};
+
 // Prints every diagnostic to `*err` as it is reported, one line each, and
-// counts them.
+// counts them. A sink, when set, sees each one first.
 class Diagnostics {
  public:
   explicit Diagnostics(std::ostream* err) : err_(err) {}
   void Report(const Diagnostic& diagnostic);
   int warnings() const { return warnings_; }
   int errors() const { return errors_; }
+  // Sets the sink (null for none); returns the one it replaces.
+  DiagnosticSink* set_sink(DiagnosticSink* sink) {
+    DiagnosticSink* const old = sink_;
+    sink_ = sink;
+    return old;
+  }
 
  private:
   std::ostream* err_;
+  DiagnosticSink* sink_ = nullptr;
   int warnings_ = 0;
   int errors_ = 0;
 };

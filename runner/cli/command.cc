@@ -107,8 +107,9 @@ bool CheckSourceMix(const Options& options, bool* gauges, std::string* problem) 
     *problem = "give either gauge files (.xml) or scripts (files, -e, -s, -), not both";
     return false;
   }
-  if (gauge_files == 0 && (!options.clicks.empty() || options.json || options.quiet)) {
-    *problem = "--click, --json and --quiet need gauge files (.xml)";
+  if (gauge_files == 0 && (!options.clicks.empty() || options.json || options.quiet ||
+                           options.changes || options.from != 1 || options.to != 0)) {
+    *problem = "--click, --json, --quiet, --changes, --from and --to need gauge files (.xml)";
     return false;
   }
   if (gauge_files == 0 && !options.junit.empty()) {

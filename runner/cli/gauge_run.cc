@@ -22,7 +22,10 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
                            : options.quiet ? Trace::Mode::kQuiet
                                            : Trace::Mode::kTrace;
   std::ostream& messages = mode == Trace::Mode::kJson ? err : out;
+  // Before the workbench: the module's stop may still report through it.
+  Trace trace(mode, &out, {options.from, options.to, options.changes});
   Workbench bench(&messages);
+  if (mode != Trace::Mode::kQuiet) bench.diagnostics().set_sink(&trace);
   if (const int status = bench.ReadScenario(options, err); status != 0) return status;
   const bool pictures = !options.png_dir.empty() || !options.sheet.empty();
 #if !VELLOMAR_DRAWING
@@ -56,6 +59,9 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     return 1;
   }
   Panel panel(&bench.engine(), &bench.sim(), &bench.diagnostics());
+  // Messages of a gauge's frame are shown in their place among its lines.
+  if (mode == Trace::Mode::kTrace) panel.set_messages(Panel::Messages::kKept);
+  if (mode == Trace::Mode::kJson) panel.set_messages(Panel::Messages::kKeptAndPrinted);
   for (const GaugeModel& model : models) panel.AddGauge(model);
   for (const ClickRequest& click : bench.scenario().clicks) {
     if (!panel.AddClick(click, &problem)) {
@@ -93,6 +99,13 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     }
   }
 #endif
+  if (options.from > options.frames) {
+    messages.flush();
+    WriteMessage(err, "--from " + std::to_string(options.from) +
+                          " is after the last frame (--frames " + std::to_string(options.frames) +
+                          ")");
+    return 2;
+  }
   bench.StartScenario();
   Expectations expectations(&bench.scenario(), &panel, &bench.engine(), &bench.sim(),
                             &bench.session(), &bench.diagnostics());
@@ -102,7 +115,6 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     return 1;
   }
 
-  Trace trace(mode, &out);
   std::vector<GaugeFrame> frames;
   for (int frame = 1; frame <= last_frame; ++frame) {
     trace.BeginFrame(frame);
@@ -119,7 +131,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
       ++picture_failures;
     }
 #endif
-    if (mode == Trace::Mode::kTrace) trace.Storage(ReadStorage(bench.session()));
+    if (mode != Trace::Mode::kQuiet) trace.Storage(ReadStorage(bench.session()));
   }
   // The storage is printed even after a failure: it shows what the gauges
   // left behind.

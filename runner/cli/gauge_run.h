@@ -2,8 +2,8 @@
 // plays the simulated aircraft (--sim, --set) and the clicks (--click), runs
 // --frames frames and prints the trace (or --quiet, --json output).
 //
-// Messages go into the trace (default and --quiet) or to `err` (--json, so
-// that standard output stays JSON Lines). Exit status: 0 when every script
+// Messages go into the trace, in their place (default and --quiet), or to
+// `err` and as objects into the JSON Lines (--json). Exit status: 0 when every script
 // loaded and ran; 1 when any failed, a gauge file did not load, the module
 // did not load, or the output could not be written (with --strict, also
 // when anything warned); 2 for a bad --set or --click.

@@ -26,6 +26,8 @@ struct Command {
   std::vector<std::string> templates;
   std::vector<std::string> files;
   std::string frames;
+  std::string from;
+  std::string to;
   CLI::Option* expression_option = nullptr;
   CLI::Option* template_option = nullptr;
   CLI::Option* file_option = nullptr;
@@ -52,6 +54,10 @@ struct Command {
         ->type_name("PATH");
     app.add_option("--frames", frames,
                    "frames (update cycles) to run (default: to the scenario's last entry, or 1)")
+        ->type_name("N");
+    app.add_option("--from", from, "gauge files: the first frame printed (all frames run)")
+        ->type_name("N");
+    app.add_option("--to", to, "gauge files: the last frame printed (all frames run)")
         ->type_name("N");
     app.add_option("--sim", options->sim, "the simulated aircraft: a scenario file (TOML)")
         ->type_name("FILE");
@@ -93,6 +99,8 @@ struct Command {
     app.add_flag("--strict", options->strict, "count warnings as failures (exit status 1)");
     app.add_flag("--quiet", options->quiet, "print only errors, warnings and the summary");
     app.add_flag("--json", options->json, "print JSON Lines: one object per frame and gauge");
+    app.add_flag("--changes", options->changes,
+                 "gauge files: after the first frame, print only what changed");
     app.add_flag("--version", options->version, "print the version and exit");
     file_option =
         app.add_option("sources", files, "GAUGE.xml, a script file, or '-' for standard input")
@@ -127,18 +135,34 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
         extra + "'";
     return false;
   }
-  if (!command.frames.empty()) {
-    options->frames_given = true;
-    const char* end = command.frames.c_str() + command.frames.size();
-    const auto result = std::from_chars(command.frames.c_str(), end, options->frames);
-    if (result.ec != std::errc() || result.ptr != end || options->frames < 1) {
-      *problem = "--frames needs a whole number from 1 to 2147483647, not '" + command.frames + "'";
+  options->frames_given = !command.frames.empty();
+  const std::pair<const char*, std::pair<const std::string*, int*>> counts[] = {
+      {"--frames", {&command.frames, &options->frames}},
+      {"--from", {&command.from, &options->from}},
+      {"--to", {&command.to, &options->to}}};
+  for (const auto& [option, count] : counts) {
+    const std::string& text = *count.first;
+    if (text.empty()) continue;
+    const char* end = text.c_str() + text.size();
+    const auto result = std::from_chars(text.c_str(), end, *count.second);
+    if (result.ec != std::errc() || result.ptr != end || *count.second < 1) {
+      *problem =
+          std::string(option) + " needs a whole number from 1 to 2147483647, not '" + text + "'";
       return false;
     }
+  }
+  if (options->to != 0 && options->to < options->from) {
+    *problem = "--to " + command.to + " is before --from " + command.from;
+    return false;
   }
   if (options->version) return true;
   if (options->quiet && options->json) {
     *problem = "--quiet and --json cannot be used together (--json prints every frame)";
+    return false;
+  }
+  if (options->changes && (options->quiet || options->json)) {
+    *problem = std::string("--changes and ") + (options->quiet ? "--quiet" : "--json") +
+               " cannot be used together (--changes shortens the trace)";
     return false;
   }
   // Rebuild the sources in the order they were given.
@@ -200,6 +224,8 @@ std::string Usage() {
          "  --strict         warnings make the exit status 1\n"
          "  --quiet          gauge files: print only errors, warnings and the summary\n"
          "  --json           gauge files: print JSON Lines, one object per frame and gauge\n"
+         "  --changes        gauge files: after the first frame, print only what changed\n"
+         "  --from N, --to N gauge files: print only frames N to N (all frames run)\n"
          "  --png DIR        gauge files: write a PNG picture per gauge and frame into DIR\n"
          "  --png-frames LIST  the frames drawn: 1,10,20-40 or 1-100/10 or all (default last)\n"
          "  --scale F        draw pictures F times their size (default 1)\n"

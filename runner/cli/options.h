@@ -31,6 +31,9 @@ struct Options {
   bool strict = false;
   bool quiet = false;
   bool json = false;
+  bool changes = false;  // --changes: after the first frame, only what changed
+  int from = 1;          // --from N: the first frame printed
+  int to = 0;            // --to N: the last frame printed; 0 for the last frame run
   bool help = false;
   bool version = false;
   std::string sim;                  // --sim FILE

@@ -45,8 +45,32 @@ struct Panel::CompiledGauge {
   std::vector<ElementState> blank;
 };
 
+// Keeps the diagnostics reported while a gauge runs in its frame.
+class Panel::MessageSink : public DiagnosticSink {
+ public:
+  explicit MessageSink(Panel* panel) : panel_(panel) {}
+  bool Take(const Diagnostic& diagnostic) override {
+    GaugeFrame* const out = panel_->running_;
+    if (out == nullptr) return false;
+    out->messages.push_back(diagnostic);
+    panel_->Happened(GaugeFrame::Happening::Kind::kMessage, out->messages.size() - 1, out);
+    return panel_->messages_ == Messages::kKept;
+  }
+
+ private:
+  Panel* panel_;
+};
+
 Panel::Panel(Engine* engine, SimState* sim, Diagnostics* diagnostics)
     : engine_(engine), sim_(sim), diagnostics_(diagnostics) {}
+
+std::string GaugeFrame::Clicked::Line() const {
+  std::string line = area;
+  if (!tooltip.empty()) line += " '" + tooltip + "'";
+  line += " " + event;
+  if (!note.empty()) line += ": " + note;
+  return line;
+}
 
 Panel::~Panel() = default;
 
@@ -64,18 +88,20 @@ std::string FirstKind(const MouseArea& area) {
   return "LeftSingle";
 }
 
+// The <Case> of `element` a <Select> result chooses, or -1.
+int CaseChosen(const Element& element, double value) {
+  for (size_t i = 0; i < element.cases.size(); ++i) {
+    if (element.cases[i].Matches(value)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 // Records a Select, Rotate, Shift or Value result in the element's state.
-void KeepValue(SiteKind kind, double value, const Element& element, ElementState* state) {
+void KeepValue(SiteKind kind, double value, int case_index, ElementState* state) {
   switch (kind) {
     case SiteKind::kSelect: {
       state->has_case = true;
-      state->case_index = -1;
-      for (size_t i = 0; i < element.cases.size(); ++i) {
-        if (element.cases[i].Matches(value)) {
-          state->case_index = static_cast<int>(i);
-          break;
-        }
-      }
+      state->case_index = case_index;
       break;
     }
     case SiteKind::kRotate:
@@ -311,7 +337,10 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
   if (element->has_visible) {
     Value visible;
     RunSite(&element->visible, &visible);
-    if (ToDouble(visible) == 0) return;
+    if (ToDouble(visible) == 0) {
+      out->hidden.push_back(&element->element->name);
+      return;
+    }
   }
   ElementState* const state =
       keep_elements_ ? &out->elements[static_cast<size_t>(element->index)] : nullptr;
@@ -344,12 +373,19 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
         double value = ToDouble(result);
         if (model.has_minimum) value = std::max(value, model.minimum);
         if (model.has_maximum) value = std::min(value, model.maximum);
-        if (model.kind == SiteKind::kSelect) selected = value;
-        out->values.push_back({model.name, value});
-        if (state != nullptr) KeepValue(model.kind, value, *element->element, state);
+        int case_index = -1;
+        if (model.kind == SiteKind::kSelect) {
+          selected = value;
+          case_index = CaseChosen(*element->element, value);
+        }
+        out->values.push_back({model.name, value, model.kind, case_index});
+        if (state != nullptr) KeepValue(model.kind, value, case_index, state);
         break;
       }
       default:
+        if (model.kind == SiteKind::kScript || model.kind == SiteKind::kOnce) {
+          out->scripts.push_back({&model.name, result});
+        }
         if (state != nullptr) {
           Keep(site, result, state);
           // Left/Top/Width/HeightScript run once; later frames keep it.
@@ -366,11 +402,11 @@ void Panel::RunElement(CompiledElement* element, int frame, GaugeFrame* out) {
 void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
   CompiledGauge& gauge = *gauges_[static_cast<size_t>(click.gauge)];
   CompiledArea& area = gauge.areas[click.area];
-  std::string shown = area.area->name;
+  GaugeFrame::Clicked shown{area.area->name, "", click.event, ""};
   // A tooltip that is a plain text names the area best; one with scripts
   // would only clutter the line.
   const std::string& tooltip = area.area->tooltip;
-  if (!tooltip.empty() && tooltip.find("%(") == std::string::npos) shown += " '" + tooltip + "'";
+  if (!tooltip.empty() && tooltip.find("%(") == std::string::npos) shown.tooltip = tooltip;
   // The area and the areas it is nested in must all be visible.
   bool hidden = false;
   for (int at = static_cast<int>(click.area); at >= 0 && !hidden;
@@ -382,20 +418,20 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
     hidden = ToDouble(visible) == 0;
   }
   if (hidden) {
-    out->clicks.push_back(shown + " " + click.event +
-                          ": the area is hidden (its visibility, or that of an area it is in, "
-                          "gave 0), nothing done");
-    return;
+    shown.note =
+        "the area is hidden (its visibility, or that of an area it is in, gave 0), nothing done";
   }
   const auto takes = [&click](const Click& model) {
     return model.every_event || MouseKindsTake(model.kinds, click.event);
   };
   const std::vector<Click>& models = area.area->clicks;
-  if (std::none_of(models.begin(), models.end(), takes)) {
-    out->clicks.push_back(shown + " " + click.event + ": no click of the area takes it");
-    return;
+  if (!hidden && std::none_of(models.begin(), models.end(), takes)) {
+    shown.note = "no click of the area takes it";
   }
-  out->clicks.push_back(shown + " " + click.event);
+  const bool done = shown.note.empty();
+  out->clicks.push_back(std::move(shown));
+  Happened(GaugeFrame::Happening::Kind::kClick, out->clicks.size() - 1, out);
+  if (!done) return;
   engine_->SetMouse(click.event, 0, 0);
   for (size_t i = 0; i < models.size(); ++i) {
     const Click& model = models[i];
@@ -411,12 +447,41 @@ void Panel::RunClick(const PendingClick& click, GaugeFrame* out) {
   engine_->SetMouse("", 0, 0);
 }
 
+void Panel::Happened(GaugeFrame::Happening::Kind kind, size_t index, GaugeFrame* out) {
+  out->happened.push_back({kind, index});
+  fired_before_.push_back(sim_->fired());
+}
+
+// Puts the gauge's events, by their place among the frame's events, between
+// its clicks and messages, by the events fired before each.
+void Panel::OrderHappenings(const std::vector<size_t>& events, GaugeFrame* out) {
+  if (events.empty()) return;
+  using Happening = GaugeFrame::Happening;
+  std::vector<Happening> happened;
+  happened.reserve(out->happened.size() + events.size());
+  size_t next = 0;  // in out->happened
+  for (size_t e = 0; e < events.size(); ++e) {
+    while (next < out->happened.size() && fired_before_[next] <= events[e]) {
+      happened.push_back(out->happened[next++]);
+    }
+    happened.push_back({Happening::Kind::kEvent, e});
+  }
+  while (next < out->happened.size()) happened.push_back(out->happened[next++]);
+  out->happened = std::move(happened);
+}
+
 void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
   frames->assign(gauges_.size(), GaugeFrame());
   engine_->set_frame(frame);
+  MessageSink sink(this);
+  DiagnosticSink* const outer =
+      messages_ != Messages::kPrinted ? diagnostics_->set_sink(&sink) : nullptr;
+  std::vector<std::vector<size_t>> stamps(gauges_.size());
   for (size_t g = 0; g < gauges_.size(); ++g) {
     CompiledGauge& gauge = *gauges_[g];
     GaugeFrame& out = (*frames)[g];
+    running_ = &out;
+    fired_before_.clear();
     out.gauge = static_cast<int>(g);
     out.file = gauge.model.file;
     for (const PendingClick& click : clicks_) {
@@ -432,15 +497,27 @@ void Panel::RunFrame(int frame, std::vector<GaugeFrame>* frames) {
     // Taken now, so that each gauge shows the values it left, not what a
     // later gauge of the panel wrote to a shared L: variable.
     out.changes = engine_->TakeChanges(gauge.engine_gauge);
+    stamps[g] = std::move(fired_before_);
+    fired_before_.clear();
   }
-  for (FiredEvent& event : sim_->TakeEvents()) {
+  running_ = nullptr;
+  if (messages_ != Messages::kPrinted) diagnostics_->set_sink(outer);
+  std::vector<std::vector<size_t>> event_places(gauges_.size());
+  std::vector<FiredEvent> fired = sim_->TakeEvents();
+  for (size_t i = 0; i < fired.size(); ++i) {
     for (size_t g = 0; g < gauges_.size(); ++g) {
-      if (gauges_[g]->engine_gauge == event.gauge) {
-        (*frames)[g].events.push_back(std::move(event));
+      if (gauges_[g]->engine_gauge == fired[i].gauge) {
+        (*frames)[g].events.push_back(std::move(fired[i]));
+        event_places[g].push_back(i);
         break;
       }
     }
   }
+  for (size_t g = 0; g < gauges_.size(); ++g) {
+    fired_before_ = std::move(stamps[g]);
+    OrderHappenings(event_places[g], &(*frames)[g]);
+  }
+  fired_before_.clear();
 }
 
 }  // namespace runner

@@ -60,13 +60,43 @@ struct GaugeFrame {
   };
   std::vector<Shown> strings;  // texts of visible elements, in document order
   struct Position {
-    std::string site;  // "Element 'Needle' <Rotation>"
-    double value = 0;  // after clamping
+    std::string site;                  // "Element 'Needle' <Rotation>"
+    double value = 0;                  // after clamping
+    SiteKind kind = SiteKind::kValue;  // kSelect, kRotate, kShift or kValue
+    int case_index = -1;               // kSelect: the <Case> chosen (from 0), or -1
   };
-  std::vector<Position> values;     // Select, Rotate, Shift and Value results
-  std::vector<std::string> clicks;  // "Area #2 'Next' LeftSingle"
+  std::vector<Position> values;  // Select, Rotate, Shift and Value results
+  // Results of colour, size and other ...Script sites of visible elements,
+  // in the order they ran (Left/Top/Width/HeightScript in the first frame).
+  struct Computed {
+    const std::string* site = nullptr;  // the Site's name, held by the panel
+    Value value;
+  };
+  std::vector<Computed> scripts;
+  // Elements whose Visible gave 0 this frame (their names; the elements in
+  // them are not listed), in document order.
+  std::vector<const std::string*> hidden;
+  struct Clicked {
+    std::string area;     // "MouseArea 'Next'", "Area #2"
+    std::string tooltip;  // a plain tooltip text, or empty
+    std::string event;    // "LeftSingle"
+    std::string note;     // why nothing was done, or empty
+    // "Area #2 'Next' LeftSingle", then ": NOTE" when there is one.
+    std::string Line() const;
+  };
+  std::vector<Clicked> clicks;
   std::vector<FiredEvent> events;
   std::vector<VariableChange> changes;
+  // The diagnostics reported while the gauge ran (Panel::set_messages).
+  std::vector<Diagnostic> messages;
+  // Clicks, events and messages in the order they happened: each an index
+  // into its own list.
+  struct Happening {
+    enum class Kind { kClick, kEvent, kMessage };
+    Kind kind = Kind::kClick;
+    size_t index = 0;
+  };
+  std::vector<Happening> happened;
   // Only when the panel keeps element states: one per element, in document
   // order, depth first (a parent before its children).
   std::vector<ElementState> elements;
@@ -119,6 +149,11 @@ class Panel {
   // default, and then they cost nothing.
   void set_keep_elements(bool keep) { keep_elements_ = keep; }
   bool keep_elements() const { return keep_elements_; }
+  // What becomes of the diagnostics reported while a gauge runs: printed as
+  // usual (the default), or also kept in GaugeFrame::messages, or only kept
+  // (whoever reads the frames shows them).
+  enum class Messages { kPrinted, kKeptAndPrinted, kKept };
+  void set_messages(Messages messages) { messages_ = messages; }
   // The model of gauge `gauge` as the panel holds it.
   const GaugeModel& model(int gauge) const;
   // Every scripting site, gauge by gauge: updates, then elements depth first
@@ -130,6 +165,7 @@ class Panel {
   struct CompiledElement;
   struct CompiledArea;
   struct CompiledGauge;
+  class MessageSink;
   struct PendingClick {
     int frame;
     int gauge;
@@ -143,6 +179,9 @@ class Panel {
   void Keep(const CompiledSite& site, const Value& result, ElementState* state);
   void RunClick(const PendingClick& click, GaugeFrame* out);
   void Fail(CompiledSite* site);
+  // Records a click or message of gauge frame `out` as happening now.
+  void Happened(GaugeFrame::Happening::Kind kind, size_t index, GaugeFrame* out);
+  void OrderHappenings(const std::vector<size_t>& events, GaugeFrame* out);
 
   Engine* engine_;
   SimState* sim_;
@@ -152,6 +191,11 @@ class Panel {
   int scripts_ = 0;
   int failed_ = 0;
   bool keep_elements_ = false;
+  Messages messages_ = Messages::kPrinted;
+  // While a gauge runs: for each click and message of its frame, how many
+  // events had been fired in the frame before it.
+  std::vector<size_t> fired_before_;
+  GaugeFrame* running_ = nullptr;
   // The states every frame starts from, of the gauge running: results of
   // sites that run in the first frame only stay in them.
   std::vector<ElementState>* blank_ = nullptr;

@@ -288,7 +288,7 @@ std::vector<VariableChange> Engine::TakeChanges(int gauge) {
   const size_t index = static_cast<size_t>(gauge);
   if (index >= state_->changes.size()) return changes;
   for (NumberVariable* variable : state_->changes[index]) {
-    changes.push_back({variable->name, variable->value});
+    changes.push_back({variable->name, variable->value, variable->unit, variable->written});
     variable->pending[index] = false;
   }
   state_->changes[index].clear();

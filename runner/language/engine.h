@@ -25,6 +25,7 @@
 #include "runner/aircraft/sim_state.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/place.h"
+#include "runner/base/units.h"
 #include "runner/base/value.h"
 #include "runner/language/variables.h"
 
@@ -38,6 +39,10 @@ class RunObserver;  // watches a run word by word (runner/language/observer.h)
 struct VariableChange {
   std::string name;  // "L:name" or "G:Var1", as first written
   double value = 0;  // in the variable's stored unit
+  // The unit it was last written with (null: a plain number) and the value
+  // as written in it.
+  const Unit* unit = nullptr;
+  double written = 0;
 };
 
 class Engine {

@@ -30,9 +30,9 @@ const FrameCase kFrameCases[] = {
      2,
      {},
      "frame 1\ngauge g1.xml\n  text Element #1 <Text>: \"1\"\n  text Element #2 <Text>: \"inner\"\n"
-     "  value Element #3 <Rotate>: 2\n  set L:n = 1\n"
+     "  value Element #3 <Rotate>: 2\n  set L:n, number = 1\n"
      "frame 2\ngauge g1.xml\n  text Element #1 <Text>: \"2\"\n  text Element #2 <Text>: \"inner\"\n"
-     "  value Element #3 <Rotate>: 2\n  set L:n = 2\n"
+     "  value Element #3 <Rotate>: 2\n  set L:n, number = 2\n"
      "summary: 1 gauge, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
     {"hidden element skips its children; limits clamp",
      {"<Gauge><Element><Visible>0</Visible><Text><String>no</String></Text>"
@@ -41,21 +41,22 @@ const FrameCase kFrameCases[] = {
       "</Shift><Rotate><Value Minimum='3'>1</Value></Rotate></Element></Gauge>"},
      1,
      {},
-     "frame 1\ngauge g1.xml\n  value Element #3 <Shift>: 5\n  value Element #3 <Rotate>: 3\n"
+     "frame 1\ngauge g1.xml\n  hidden Element #1\n  value Element #3 <Shift>: 5\n"
+     "  value Element #3 <Rotate>: 3\n"
      "summary: 1 gauge, 4 scripts, 4 ran, 0 failed, 0 warnings\n"},
     {"a panel shares L: variables; events belong to the gauge that fired them",
      {"<Gauge><Update>5 (&gt;L:shared) 1 (&gt;K:GEAR_UP)</Update></Gauge>",
       "<Gauge><Element><Text><String>%((L:shared))%!d!</String></Text></Element></Gauge>"},
      1,
      {},
-     "frame 1\ngauge g1.xml\n  event K:GEAR_UP 1\n  set L:shared = 5\ngauge g2.xml\n"
+     "frame 1\ngauge g1.xml\n  event K:GEAR_UP 1\n  set L:shared, number = 5\ngauge g2.xml\n"
      "  text Element #1 <Text>: \"5\"\n"
      "summary: 2 gauges, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
     {"each gauge shows the value it left in a shared L: variable",
      {"<Gauge><Update>1 (&gt;L:n)</Update></Gauge>", "<Gauge><Update>2 (&gt;L:n)</Update></Gauge>"},
      1,
      {},
-     "frame 1\ngauge g1.xml\n  set L:n = 1\ngauge g2.xml\n  set L:n = 2\n"
+     "frame 1\ngauge g1.xml\n  set L:n, number = 1\ngauge g2.xml\n  set L:n, number = 2\n"
      "summary: 2 gauges, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
     {"clicks by tooltip and by number, with their event and key events",
      {"<Gauge><Mouse><Area><Tooltip>Next</Tooltip>"
@@ -64,9 +65,9 @@ const FrameCase kFrameCases[] = {
      2,
      {{"Next", 1, ""}, {"#2", 2, ""}, {"next", 2, "RightSingle"}},
      "frame 1\ngauge g1.xml\n  click Area #1 'Next' LeftSingle\n  event K:NEXT 7\n"
-     "  set L:seen = 3\n"
-     "frame 2\ngauge g1.xml\n  click Area #2 LeftSingle\n  click Area #1 'Next' RightSingle\n"
-     "  event K:GEAR_TOGGLE 0\n  event K:NEXT 7\n"
+     "  set L:seen, number = 3\n"
+     "frame 2\ngauge g1.xml\n  click Area #2 LeftSingle\n  event K:GEAR_TOGGLE 0\n"
+     "  click Area #1 'Next' RightSingle\n  event K:NEXT 7\n"
      "summary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"},
     {"areas numbered across gauges up to the last; click kinds in any case",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea><MouseClick><ClickType>leftsingle"
@@ -76,8 +77,9 @@ const FrameCase kFrameCases[] = {
       "<Gauge><Mouse><Area><Click Kind='wheelup+WheelDown' Event='C'/></Area></Mouse></Gauge>"},
      1,
      {{"#1", 1, ""}, {"#2", 1, ""}, {"#3", 1, ""}},
-     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n  click Area #2 RightSingle\n"
-     "  event K:A 0\n  event K:B 0\ngauge g2.xml\n  click Area #1 WheelUp\n  event K:C 0\n"
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n  event K:A 0\n"
+     "  click Area #2 RightSingle\n  event K:B 0\ngauge g2.xml\n  click Area #1 WheelUp\n  event "
+     "K:C 0\n"
      "summary: 2 gauges, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
     {"a click kind that does not match runs nothing",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea><MouseClick><ClickType>RightSingle"
@@ -100,8 +102,10 @@ const FrameCase kFrameCases[] = {
      1,
      {},
      "frame 1\ngauge g1.xml\n  text Element #1 <Case 1> <Text>: \"one\"\n"
-     "  value Element #1 <Select>: 1\ngauge g2.xml\n"
-     "  text Element #1 <Case 0.5..1.5> <GaugeText>: \"yes\"\n  value Element #1 <Select>: 1\n"
+     "  value Element #1 <Select>: 1, case 1\ngauge g2.xml\n"
+     "  text Element #1 <Case 0.5..1.5> <GaugeText>: \"yes\"\n"
+     "  value Element #1 <Select>: 1, case 2\n"
+     "  script Element #1 <Case 0.5..1.5> <FontColorScript>: \"red\"\n"
      "summary: 2 gauges, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
     {"the parameters of a custom drawing run every frame",
      {"<SimBase.Document><SimGauge.Gauge><Element id='Map'><CustomDraw Name='fs9gps:map'>"
@@ -112,7 +116,7 @@ const FrameCase kFrameCases[] = {
      1,
      {},
      "frame 1\ngauge g1.xml\n  value Element 'Map' <CustomDrawParam 'Zoom'>: 2\n"
-     "  value Element 'Map' <CustomDrawParam 'Heading'>: 90\n  set L:zoom = 1\n"
+     "  value Element 'Map' <CustomDrawParam 'Heading'>: 90\n  set L:zoom, number = 1\n"
      "summary: 1 gauge, 3 scripts, 3 ran, 0 failed, 0 warnings\n"},
     {"unset reads are listed as scripts write them",
      {"<Gauge><Update>(C:fs9gps:2:MapRange, nmiles) (A:GENERAL ENG RPM:2, rpm) +</Update>"
@@ -132,9 +136,9 @@ const FrameCase kFrameCases[] = {
      "  click MouseArea 'On' LeftSingle: the area is hidden (its visibility, or that of an area "
      "it is in, gave 0), nothing done\n"
      "  click MouseArea 'In' LeftSingle: the area is hidden (its visibility, or that of an area "
-     "it is in, gave 0), nothing done\n  set L:on = 1\n"
-     "frame 2\ngauge g1.xml\n  click MouseArea 'On' LeftSingle\n"
-     "  click MouseArea 'In' LeftSingle\n  event K:X 0\n  event K:Y 0\n"
+     "it is in, gave 0), nothing done\n  set L:on, number = 1\n"
+     "frame 2\ngauge g1.xml\n  click MouseArea 'On' LeftSingle\n  event K:X 0\n"
+     "  click MouseArea 'In' LeftSingle\n  event K:Y 0\n"
      "summary: 1 gauge, 2 scripts, 2 ran, 0 failed, 0 warnings\n"},
 };
 
@@ -190,26 +194,26 @@ const FrameCase kClickCases[] = {
       {"#1", 1, "LeftRelease"},
       {"#1", 1, "RightSingle"},
       {"#1", 1, "WheelUp"}},
-     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n"
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n  event K:GEAR 0\n"
      "  click Area #1 LeftRelease: no click of the area takes it\n"
      "  click Area #1 RightSingle: no click of the area takes it\n"
      "  click Area #1 WheelUp: no click of the area takes it\n"
-     "  event K:GEAR 0\n  set L:left = 1\n"
+     "  set L:left, number = 1\n"
      "summary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"},
     {"no ClickType: likewise",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea><MouseClick><KeyEvent>X</KeyEvent>"
       "</MouseClick></MouseArea></SimGauge.Gauge></SimBase.Document>"},
      1,
      {{"#1", 1, ""}, {"#1", 1, "LeftDouble"}},
-     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n"
-     "  click Area #1 LeftDouble: no click of the area takes it\n  event K:X 0\n"
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftSingle\n  event K:X 0\n"
+     "  click Area #1 LeftDouble: no click of the area takes it\n"
      "summary: 1 gauge, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
     {"a kind that does not list the event",
      {"<Gauge><Mouse><Area><Click Kind='LeftSingle+LeftDrag' Event='X'/></Area></Mouse></Gauge>"},
      1,
      {{"#1", 1, "LeftDrag"}, {"#1", 1, "MiddleDrag"}},
-     "frame 1\ngauge g1.xml\n  click Area #1 LeftDrag\n"
-     "  click Area #1 MiddleDrag: no click of the area takes it\n  event K:X 0\n"
+     "frame 1\ngauge g1.xml\n  click Area #1 LeftDrag\n  event K:X 0\n"
+     "  click Area #1 MiddleDrag: no click of the area takes it\n"
      "summary: 1 gauge, 0 scripts, 0 ran, 0 failed, 0 warnings\n"},
     {"a callback takes every event, and reads its name",
      {"<SimBase.Document><SimGauge.Gauge><MouseArea><CallbackCode>(L:n) 1 + (&gt;L:n) "
@@ -218,7 +222,7 @@ const FrameCase kClickCases[] = {
      1,
      {{"#1", 1, "Move"}, {"#1", 1, "WheelDown"}, {"#1", 1, "Leave"}},
      "frame 1\ngauge g1.xml\n  click Area #1 Move\n  click Area #1 WheelDown\n"
-     "  click Area #1 Leave\n  set L:n = 3\n  set L:left = 1\n"
+     "  click Area #1 Leave\n  set L:n, number = 3\n  set L:left, number = 1\n"
      "summary: 1 gauge, 1 script, 1 ran, 0 failed, 0 warnings\n"},
 };
 
@@ -304,8 +308,8 @@ TEST(PanelTest, FailuresStayLocal) {
                        ""};
   std::string messages;
   EXPECT_EQ(RunPanel(test, &messages),
-            "frame 1\ngauge g1.xml\n  text Element #2 <Text>: \"1\"\n"
-            "frame 2\ngauge g1.xml\n  text Element #2 <Text>: \"1\"\n"
+            "frame 1\ngauge g1.xml\n  hidden Element #1\n  text Element #2 <Text>: \"1\"\n"
+            "frame 2\ngauge g1.xml\n  hidden Element #1\n  text Element #2 <Text>: \"1\"\n"
             "summary: 1 gauge, 3 scripts, 1 ran, 2 failed, 0 warnings\n");
   EXPECT_NE(messages.find("g1.xml:1:16: error: "), std::string::npos) << messages;
   EXPECT_NE(messages.find("Element #1 <Visible>"), std::string::npos) << messages;
