@@ -74,6 +74,12 @@ std::string SiteOwner(const std::string& site) {
 }
 
 void Diagnostics::Report(const Diagnostic& diagnostic) {
+  if (diagnostic.frame == 0 && frame_ != 0) {
+    Diagnostic in_frame = diagnostic;
+    in_frame.frame = frame_;
+    Report(in_frame);
+    return;
+  }
   ++(diagnostic.severity == Severity::kWarning ? warnings_ : errors_);
   if (sink_ != nullptr && sink_->Take(diagnostic)) return;
   WriteMessage(*err_, FormatDiagnostic(diagnostic));

@@ -71,6 +71,9 @@ class Diagnostics {
   void Report(const Diagnostic& diagnostic);
   int warnings() const { return warnings_; }
   int errors() const { return errors_; }
+  // The frame that runs now (0: none). A diagnostic reported without a
+  // frame while one runs (a picture's, a scenario's) is given it.
+  void set_frame(int frame) { frame_ = frame; }
   // Sets the sink (null for none); returns the one it replaces.
   DiagnosticSink* set_sink(DiagnosticSink* sink) {
     DiagnosticSink* const old = sink_;
@@ -81,6 +84,7 @@ class Diagnostics {
  private:
   std::ostream* err_;
   DiagnosticSink* sink_ = nullptr;
+  int frame_ = 0;
   int warnings_ = 0;
   int errors_ = 0;
 };

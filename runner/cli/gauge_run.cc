@@ -133,6 +133,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
 #endif
     if (mode != Trace::Mode::kQuiet) trace.Storage(ReadStorage(bench.session()));
   }
+  bench.EndFrames();
   // The storage is printed even after a failure: it shows what the gauges
   // left behind.
   if (options.dump) DumpStorage(bench.session(), mode == Trace::Mode::kJson ? err : out);

@@ -88,11 +88,15 @@ void Workbench::WriteLocals() {
 void Workbench::StartScenario() { player_.Start(); }
 
 void Workbench::BeginFrame(int frame) {
+  diagnostics_.set_frame(frame);
   engine_->set_frame(frame);
   player_.BeforeFrame(frame);
 }
 
+void Workbench::EndFrames() { diagnostics_.set_frame(0); }
+
 void Workbench::Release() {
+  EndFrames();
   if (engine_ != nullptr) engine_->ReleaseGauges();
   session_.Stop();
   engine_.reset();

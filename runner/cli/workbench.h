@@ -63,7 +63,10 @@ class Workbench {
   // Sets the scenario's initial values and installs its event actions.
   void StartScenario();
   // Before frame `frame` (from 1) runs: the scenario's changes and ramps.
+  // Diagnostics reported from then on without a frame are given this one.
   void BeginFrame(int frame);
+  // After the last frame: diagnostics are no longer given a frame.
+  void EndFrames();
 
   // Ends the run in the order above and flushes `out`. False, with the
   // message written to `err`, when the output could not be written (a full

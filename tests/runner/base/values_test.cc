@@ -307,5 +307,21 @@ TEST(RunnerValuesTest, DiagnosticsPrintOneLineEachAndCount) {
   EXPECT_EQ(diagnostics.errors(), 1);
 }
 
+// While a frame runs, a diagnostic reported without one (a picture's) is
+// given it; one with its own frame keeps it; after the frames, none.
+TEST(RunnerValuesTest, DiagnosticsTakeTheFrameThatRuns) {
+  std::ostringstream err;
+  Diagnostics diagnostics(&err);
+  diagnostics.set_frame(3);
+  diagnostics.Report({Severity::kWarning, Place{"a.xml", 1, 1}, "", 0, "no bitmap"});
+  diagnostics.Report({Severity::kWarning, Place{"a.xml", 2, 1}, "", 2, "empty stack"});
+  diagnostics.set_frame(0);
+  diagnostics.Report({Severity::kWarning, Place{"a.xml", 3, 1}, "", 0, "leaked"});
+  EXPECT_EQ(err.str(),
+            "vellomar-run: a.xml:1:1: warning: no bitmap [frame 3]\n"
+            "vellomar-run: a.xml:2:1: warning: empty stack [frame 2]\n"
+            "vellomar-run: a.xml:3:1: warning: leaked\n");
+}
+
 }  // namespace
 }  // namespace runner
