@@ -10,6 +10,7 @@
 
 #include "common/ascii_case.h"
 #include "runner/aircraft/mouse_events.h"
+#include "runner/base/ansi.h"
 #include "runner/base/place.h"
 #include "runner/base/text.h"
 
@@ -118,7 +119,7 @@ class Reader {
                               ", not a text: give a number, or the unit string");
       }
       assignment->is_text = true;
-      assignment->text = text->get();
+      assignment->text = Utf8ToAnsi(text->get());  // the simulator's bytes
       return true;
     }
     if (IsTextUnit(variable)) {
@@ -593,10 +594,12 @@ bool ParseSetOption(std::string_view option, Assignment* assignment, std::string
     // As in a script's text, two quotes in a row stand for one.
     const char quote = value.front();
     assignment->is_text = true;
+    std::string written;
     for (size_t i = 1; i + 1 < value.size(); ++i) {
-      assignment->text.push_back(value[i]);
+      written.push_back(value[i]);
       if (value[i] == quote && value[i + 1] == quote && i + 2 < value.size()) ++i;
     }
+    assignment->text = Utf8ToAnsi(written);  // the simulator's bytes
     return true;
   }
   const std::string number(value);

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "runner/base/ansi.h"
+
 namespace runner {
 
 namespace {
@@ -50,7 +52,8 @@ std::string FormatDiagnostic(const Diagnostic& diagnostic) {
       text += ": error: ";
       break;
   }
-  AppendMessage(&text, diagnostic.message);
+  // Messages quote scripts, whose words are ANSI bytes.
+  AppendMessage(&text, MixedToUtf8(diagnostic.message));
   const bool has_site = !diagnostic.site.empty();
   const bool has_frame = diagnostic.frame != 0;
   if (has_site || has_frame) {

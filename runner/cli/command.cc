@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "runner/aircraft/sim_state.h"
+#include "runner/base/ansi.h"
 #include "runner/base/diagnostics.h"
 #include "runner/base/files.h"
 #include "runner/base/number_format.h"
@@ -41,9 +42,29 @@ bool ReadSource(const Source& source, std::istream& in, std::string* text, Diagn
   return ReadRegularFile(source.name, text, problem);
 }
 
+// A script's text as the simulator's bytes (ANSI): UTF-8 (the command line,
+// a file saved as UTF-8, its byte-order mark left out) converted, a file
+// that is not UTF-8 taken to be ANSI already. A character the ANSI code page
+// has no byte for becomes '?', with a warning.
+std::string ScriptBytes(std::string_view text, const std::string& name, Diagnostics* diagnostics) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  if (!IsValidUtf8(text)) return std::string(text);
+  size_t unmapped = 0;
+  uint32_t first = 0;
+  std::string bytes = Utf8ToAnsi(text, &unmapped, &first);
+  if (unmapped > 0) {
+    diagnostics->Report(MakeDiagnostic(
+        Severity::kWarning, Place{name, 1, 1},
+        std::to_string(unmapped) + (unmapped == 1 ? " character" : " characters") + " (the first " +
+            CharacterName(first) +
+            ") the simulator's ANSI code page (Windows-1252) has no byte for: each reads as '?'"));
+  }
+  return bytes;
+}
+
 void Print(const Value& value, std::ostream& out) {
   if (value.is_text()) {
-    out << value.text();
+    out << AnsiToUtf8(value.text());
   } else if (value.is_integer()) {
     out << static_cast<int32_t>(value.number());
   } else {
@@ -154,16 +175,18 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
     const Source& source = options.sources[i];
     const int gauge = engine.AddGauge(source.name);
     const Place start{source.name, 1, 1};
+    const std::string bytes = ScriptBytes(texts[i], source.name, &bench.diagnostics());
     loaded.emplace_back();
     if (source.kind == Source::Kind::kTemplate) {
-      // Entities are decoded as in a script, so text pasted from a gauge
-      // file works; places after one count the decoded text.
+      // Entities and numeric references are decoded as in a gauge file, so
+      // text pasted from one works; places count the text as written.
+      auto map = std::make_shared<SourceMap>(source.name, std::make_shared<LineTable>(bytes));
+      const std::string decoded = DecodeEntities(bytes, map.get());
       loaded.back().text_template =
-          engine.CompileTemplate(gauge, DecodeEntities(texts[i]), start, "", false);
+          engine.CompileTemplate(gauge, decoded, start, "", false, std::move(map));
       all_loaded = loaded.back().text_template != nullptr;
     } else {
-      all_loaded =
-          engine.CompileExpressions(gauge, texts[i], start, "", &loaded.back().expressions);
+      all_loaded = engine.CompileExpressions(gauge, bytes, start, "", &loaded.back().expressions);
     }
   }
   std::unique_ptr<Explainer> explainer;
@@ -191,7 +214,7 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
         std::string text;
         engine.Render(gauge.text_template, &text);
         PrintEvents(&bench.sim(), out);
-        out << text << '\n';
+        out << AnsiToUtf8(text) << '\n';
       }
       for (Script* expression : gauge.expressions) {
         Value result;

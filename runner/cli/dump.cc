@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "runner/base/ansi.h"
 #include "runner/base/number_format.h"
 #include "vellomar.h"
 
@@ -63,7 +64,9 @@ std::vector<StorageEntry> ReadStorage(const hostsim::Session& session) {
   return entries;
 }
 
-std::string EntryLine(const StorageEntry& entry) {
+namespace {
+
+std::string EntryBytes(const StorageEntry& entry) {
   switch (entry.kind) {
     case StorageEntry::Kind::kArray:
       return "array '" + entry.name + "': " + entry.value;
@@ -75,6 +78,11 @@ std::string EntryLine(const StorageEntry& entry) {
   return "user variable " + std::to_string(entry.number) + " '" + entry.name + "' = '" +
          entry.value + "'";
 }
+
+}  // namespace
+
+// The module keeps ANSI bytes; the line is shown in UTF-8.
+std::string EntryLine(const StorageEntry& entry) { return AnsiToUtf8(EntryBytes(entry)); }
 
 void DumpStorage(const hostsim::Session& session, std::ostream& out) {
   for (const StorageEntry& entry : ReadStorage(session)) {

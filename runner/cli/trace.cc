@@ -10,6 +10,8 @@
 #include <tuple>
 #include <utility>
 
+#include "runner/base/ansi.h"
+
 namespace runner {
 
 namespace {
@@ -100,7 +102,7 @@ class JsonLine {
     line_ += "null";
   }
   void Value(const runner::Value& value) {
-    if (value.is_text()) return Text(value.text());
+    if (value.is_text()) return Text(AnsiToUtf8(value.text()));  // a script's bytes
     Number(value.number());
   }
   template <size_t N>
@@ -181,7 +183,7 @@ void MessageFields(const Diagnostic& diagnostic, JsonLine* line) {
   }
   line->TextField("site", diagnostic.site);
   line->IntegerField("frame", diagnostic.frame);
-  line->TextField("message", diagnostic.message);
+  line->TextField("message", MixedToUtf8(diagnostic.message));
   line->TextField("text", FormatDiagnostic(diagnostic));
 }
 
@@ -241,9 +243,9 @@ void StorageObject(const StorageEntry& entry, bool gone, JsonLine* line) {
   line->Begin();
   line->TextField("change", gone ? "gone" : "set");
   line->TextField("kind", StorageKind(entry.kind));
-  line->TextField("name", entry.name);
+  line->TextField("name", AnsiToUtf8(entry.name));
   line->IntegerField("number", entry.number);
-  line->TextField("value", entry.value);
+  line->TextField("value", AnsiToUtf8(entry.value));
   line->TextField("line", EntryLine(entry));
   line->End();
 }
@@ -303,6 +305,8 @@ std::string Trace::Quote(const std::string& text) {
           quoted += "\\x";
           quoted += kHex[byte >> 4];
           quoted += kHex[byte & 15];
+        } else if (byte >= 0x80) {
+          AppendAnsiAsUtf8(byte, &quoted);  // unassigned bytes as \xNN
         } else {
           quoted += c;
         }
@@ -467,7 +471,7 @@ void Trace::JsonGauge(int frame, const GaugeFrame& gauge) {
   line.IntegerField("frame", frame);
   line.TextField("gauge", gauge.file);
   line.BeginArray("strings");
-  for (const GaugeFrame::Shown& shown : gauge.strings) line.Text(shown.text);
+  for (const GaugeFrame::Shown& shown : gauge.strings) line.Text(AnsiToUtf8(shown.text));
   line.EndArray();
   // Each click, event and message knows its place among the others.
   std::vector<size_t> orders[3];
@@ -526,7 +530,7 @@ void Trace::JsonGauge(int frame, const GaugeFrame& gauge) {
     line.Begin();
     line.TextField("element", SiteElement(shown.site));
     line.TextField("site", shown.site);
-    line.TextField("text", shown.text);
+    line.TextField("text", AnsiToUtf8(shown.text));
     line.End();
   }
   line.EndArray();

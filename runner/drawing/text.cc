@@ -4,31 +4,12 @@
 #include <cmath>
 
 #include "common/ascii_case.h"
+#include "runner/base/ansi.h"
 #include "runner/base/text.h"
 #include "runner/drawing/xml_read.h"
 
 namespace runner {
 namespace {
-
-// Windows-1252 0x80..0x9F as Unicode (0 for the five unassigned bytes, which
-// keep their own code points as Windows converts them).
-constexpr uint16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(uint32_t code, std::string* out) {
-  if (code < 0x80) {
-    out->push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | code >> 6));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xE0 | code >> 12));
-    out->push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
 
 // The length of the valid UTF-8 sequence at text[0], or 0.
 size_t Utf8SequenceLength(std::string_view text) {
@@ -297,26 +278,7 @@ bool ReadTextBox(const XmlNode& node, TextBox* box, std::vector<std::string>* pr
   return true;
 }
 
-std::string TextToUtf8(std::string_view bytes) {
-  std::string result;
-  result.reserve(bytes.size());
-  while (!bytes.empty()) {
-    const size_t length = Utf8SequenceLength(bytes);
-    if (length > 0) {
-      result.append(bytes.substr(0, length));
-      bytes.remove_prefix(length);
-      continue;
-    }
-    const unsigned char byte = static_cast<unsigned char>(bytes.front());
-    uint32_t code = byte;
-    if (byte >= 0x80 && byte < 0xA0 && kCp1252High[byte - 0x80] != 0) {
-      code = kCp1252High[byte - 0x80];
-    }
-    AppendUtf8(code, &result);
-    bytes.remove_prefix(1);
-  }
-  return result;
-}
+std::string TextToUtf8(std::string_view bytes) { return AnsiToUtf8(bytes); }
 
 void DrawTextBox(cairo_t* cr, const TextBox& box, std::string_view text,
                  const ScriptResults& results, FontLibrary* fonts) {

@@ -84,8 +84,8 @@ bool ReadTextBox(const XmlNode& node, TextBox* box, std::vector<std::string>* pr
 // Reads tab stops written "50R,60C,244L" (L when the letter is missing).
 bool ParseTabStops(std::string_view text, std::vector<TextBox::TabStop>* stops);
 
-// Bytes of a gauge text as UTF-8: valid UTF-8 sequences are kept, any other
-// byte is read as Windows-1252.
+// Bytes of a gauge text (ANSI, see runner/base/ansi.h) as UTF-8 for
+// drawing: every byte its Windows-1252 character, an unassigned one as \xNN.
 std::string TextToUtf8(std::string_view bytes);
 
 // Draws `text` (the frame's bytes) in `box` on `cr`, whose transform puts the

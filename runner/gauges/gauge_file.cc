@@ -11,10 +11,12 @@
 #include <unordered_map>
 
 #include "common/ascii_case.h"
+#include "runner/base/ansi.h"
 #include "runner/base/files.h"
 #include "runner/base/text.h"
 #include "runner/gauges/macros.h"
 #include "runner/gauges/schema.h"
+#include "runner/language/lexer.h"
 
 namespace runner {
 
@@ -55,10 +57,140 @@ bool IsTrue(std::string_view text) {
   return c == 't' || c == 'y' || c == '1';
 }
 
+// A mistake in the characters of the file: an entity XML does not have, or
+// a raw '&'. The simulator's XML reader refuses the file.
+struct CharacterProblem {
+  bool found = false;
+  size_t offset = 0;
+  std::string message;
+};
+
+// What to write instead of an entity of HTML that XML does not have.
+std::string EntityAdvice(std::string_view name) {
+  static const struct {
+    std::string_view name;
+    int number;
+  } kKnown[] = {{"deg", 176},    {"nbsp", 160},   {"copy", 169},   {"reg", 174},   {"plusmn", 177},
+                {"micro", 181},  {"middot", 183}, {"frac12", 189}, {"sup2", 178},  {"times", 215},
+                {"divide", 247}, {"euro", 8364},  {"laquo", 171},  {"raquo", 187}, {"para", 182}};
+  for (const auto& known : kKnown) {
+    if (known.name == name) return "write its number, &#" + std::to_string(known.number) + ";";
+  }
+  return "write the character's number, as &#176; for the degree sign";
+}
+
+// Follows character data through the file as written: `raw` is the file's
+// text from where the data starts, `decoded` what the XML reader made of it
+// (entities, references and CDATA decoded, CR LF and CR made LF). Appends
+// the ANSI bytes of the data to `*text` (when given) and where each stood
+// to `*map` (when given); counts characters with no ANSI byte; notes the
+// first undefined entity or raw '&' in `*problem` (not inside CDATA).
+void FollowText(std::string_view file_text, size_t raw, std::string_view decoded, bool cdata,
+                std::string* text, SourceMap* map, size_t* unmapped, uint32_t* first_unmapped,
+                size_t* unmapped_offset, CharacterProblem* problem) {
+  size_t d = 0;
+  while (d < decoded.size()) {
+    const size_t at = std::min(raw, file_text.size());
+    uint32_t character = 0;
+    size_t length = DecodeUtf8(decoded.substr(d), &character);
+    if (length == 0) {
+      length = 1;
+      character = static_cast<unsigned char>(decoded[d]);
+    }
+    if (raw < file_text.size() && file_text[raw] == '&' && !cdata) {
+      uint32_t referenced = 0;
+      const size_t reference = ReadReference(file_text.substr(raw), &referenced);
+      if (reference == 0 && !problem->found) {
+        problem->found = true;
+        problem->offset = raw;
+        size_t end = raw + 1;
+        while (
+            end < file_text.size() && end < raw + 32 &&
+            (std::isalnum(static_cast<unsigned char>(file_text[end])) || file_text[end] == '#')) {
+          ++end;
+        }
+        if (end < file_text.size() && file_text[end] == ';' && end > raw + 1) {
+          const std::string_view name = file_text.substr(raw + 1, end - raw - 1);
+          problem->message = "undefined entity '&" + std::string(name) +
+                             ";': XML has only &lt; &gt; &amp; &apos; &quot; and numbers; " +
+                             EntityAdvice(name);
+        } else {
+          problem->message = "a raw '&' in text: write &amp;";
+        }
+      }
+      raw += reference > 0 ? reference : 1;
+    } else if (raw < file_text.size() && file_text[raw] == '\r') {
+      raw += raw + 1 < file_text.size() && file_text[raw + 1] == '\n' ? 2 : 1;
+    } else {
+      raw += length;
+    }
+    d += length;
+    if (text == nullptr) continue;
+    unsigned char byte = 0;
+    if (!AnsiByte(character, &byte)) {
+      byte = static_cast<unsigned char>(kNoAnsiByte);
+      if ((*unmapped)++ == 0) {
+        *first_unmapped = character;
+        *unmapped_offset = at;
+      }
+    }
+    text->push_back(static_cast<char>(byte));
+    if (map != nullptr) map->Add(at, 0);
+  }
+}
+
+// Whether text[at] stands inside a template's %( ) part.
+bool InScriptPart(std::string_view text, size_t at) {
+  if (at >= text.size()) return false;
+  const size_t open = text.rfind("%(", at);
+  return open != std::string_view::npos && text.find(')', open) > at;
+}
+
 class GaugeReader {
  public:
   GaugeReader(const std::string& file, std::string_view contents, GaugeModel* model)
-      : file_(file), lines_(contents), model_(model) {}
+      : file_(file),
+        contents_(contents),
+        lines_(std::make_shared<LineTable>(contents, 1, 1, true)),
+        model_(model) {}
+
+  // The first undefined entity or raw '&' of the file's text and attributes.
+  CharacterProblem CheckCharacters(const pugi::xml_node& root, const char* buffer_start,
+                                   size_t buffer_size) {
+    CharacterProblem problem;
+    std::vector<pugi::xml_node> pending{root};
+    while (!pending.empty() && !problem.found) {
+      const pugi::xml_node node = pending.back();
+      pending.pop_back();
+      for (pugi::xml_node child = node.last_child(); child; child = child.previous_sibling()) {
+        pending.push_back(child);
+      }
+      if (node.type() == pugi::node_pcdata) {
+        FollowText(contents_, static_cast<size_t>(node.offset_debug()), node.value(), false,
+                   nullptr, nullptr, nullptr, nullptr, nullptr, &problem);
+      }
+      if (node.type() != pugi::node_element) continue;
+      for (pugi::xml_attribute attribute : node.attributes()) {
+        // Parsed in place: a value that is not empty stands in the buffer.
+        const char* value = attribute.value();
+        if (*value == '\0' || value < buffer_start || value >= buffer_start + buffer_size) continue;
+        FollowText(contents_, static_cast<size_t>(value - buffer_start), value, false, nullptr,
+                   nullptr, nullptr, nullptr, nullptr, &problem);
+        if (problem.found) break;
+      }
+    }
+    return problem;
+  }
+
+  // Characters the ANSI code page has no byte for, once per file.
+  void WarnUnmapped() {
+    if (unmapped_ == 0) return;
+    model_->warnings.push_back(MakeDiagnostic(
+        Severity::kWarning, lines_->At(file_, static_cast<std::ptrdiff_t>(unmapped_offset_)),
+        std::to_string(unmapped_) + (unmapped_ == 1 ? " character" : " characters") +
+            " of scripts and texts (the first " + CharacterName(first_unmapped_) +
+            ") the simulator's ANSI code page (Windows-1252) has no byte for: each reads as '?'"));
+  }
 
   void DefineMacros(const pugi::xml_node& root) {
     // Macros count wherever they stand, before or after their uses.
@@ -74,7 +206,9 @@ class GaugeReader {
       if (name.empty()) name = node.attribute("id").value();
       if (name.empty()) continue;
       const pugi::xml_node value = node.child("MacroValue");
-      macros_.Define(name, Text(value ? value : node));
+      auto map = std::make_shared<SourceMap>(file_, lines_);
+      std::string text = AnsiText(value ? value : node, map.get());
+      macros_.Define(name, std::move(text), std::move(map));
     }
   }
 
@@ -117,19 +251,31 @@ class GaugeReader {
     return text;
   }
 
+  // The ANSI bytes of a node's character data, comments left out, and where
+  // each stands in the file.
+  std::string AnsiText(const pugi::xml_node& node, SourceMap* map) {
+    std::string text;
+    CharacterProblem ignored;  // CheckCharacters found them already
+    for (pugi::xml_node child : node.children()) {
+      if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+        FollowText(contents_, static_cast<size_t>(child.offset_debug()), child.value(),
+                   child.type() == pugi::node_cdata, &text, map, &unmapped_, &first_unmapped_,
+                   &unmapped_offset_, &ignored);
+      }
+    }
+    return text;
+  }
+
   Site MakeSite(const pugi::xml_node& node, SiteKind kind, const std::string& name) {
     Site site;
     site.kind = kind;
     site.name = name;
-    ptrdiff_t offset = ElementOffset(node);
-    for (pugi::xml_node child : node.children()) {
-      if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-        offset = child.offset_debug();
-        break;
-      }
-    }
-    site.place = lines_.At(file_, offset);
-    site.text = Text(node);
+    auto map = std::make_shared<SourceMap>(file_, lines_);
+    site.text = AnsiText(node, map.get());
+    site.source = std::move(map);
+    int origin = 0;
+    site.place =
+        site.source->empty() ? lines_->At(file_, ElementOffset(node)) : site.source->At(0, &origin);
     if (case_ != nullptr) {
       site.in_case = true;
       site.choice = *case_;
@@ -146,7 +292,7 @@ class GaugeReader {
   // hold (elements, mouse areas, updates, macros) and comments.
   void BuildNode(const pugi::xml_node& node, XmlNode* out) {
     out->tag = node.name();
-    out->place = lines_.At(file_, ElementOffset(node));
+    out->place = lines_->At(file_, ElementOffset(node));
     for (pugi::xml_attribute attribute : node.attributes()) {
       out->attributes.emplace_back(attribute.name(), ExpandBounded(attribute.value()));
     }
@@ -169,9 +315,11 @@ class GaugeReader {
   // expansions; text that does not expand is kept as written.
   std::string ExpandBounded(const std::string& text) {
     if (text.find('@') == std::string::npos) return text;
+    // Macros hold ANSI bytes; drawing reads UTF-8.
     std::string expanded;
     std::string problem;
-    if (!macros_.Expand(text, &expanded, &problem)) return text;
+    if (!macros_.Expand(Utf8ToAnsi(text), &expanded, &problem)) return text;
+    expanded = AnsiToUtf8Exact(expanded);
     if (expanded.size() > text.size()) {
       if (expanded_bytes_ + expanded.size() - text.size() > kMaxExpandedBytes) return text;
       expanded_bytes_ += expanded.size() - text.size();
@@ -184,7 +332,24 @@ class GaugeReader {
   void Keep(Site site, std::vector<Site>* sites) {
     std::string expanded;
     std::string problem;
-    bool ok = macros_.Expand(site.text, &expanded, &problem);
+    auto map = std::make_shared<SourceMap>(file_, lines_);
+    std::vector<MacroNotice> notices;
+    bool ok =
+        macros_.Expand(site.text, site.source.get(), &expanded, map.get(), &notices, &problem);
+    for (const MacroNotice& notice : notices) {
+      // A script's compiler reports a lone @name as the unknown word it is
+      // (in a template, inside %( )).
+      if (notice.kind == MacroNotice::Kind::kUndefined && notice.whole_word &&
+          (!site.is_template || InScriptPart(site.text, notice.text_offset))) {
+        continue;
+      }
+      const std::string key = std::to_string(static_cast<int>(notice.kind)) + notice.name;
+      if (std::find(noticed_.begin(), noticed_.end(), key) != noticed_.end()) continue;
+      noticed_.push_back(key);
+      model_->warnings.push_back(MakeDiagnostic(
+          Severity::kWarning, lines_->At(file_, static_cast<std::ptrdiff_t>(notice.offset)),
+          notice.message + map->Note(notice.origin), site.name));
+    }
     if (ok && site.text.size() < expanded.size()) {
       // Each expansion is bounded, and so is their sum: a small file must
       // not grow into a large model.
@@ -200,6 +365,14 @@ class GaugeReader {
       return;
     }
     site.text = std::move(expanded);
+    // A hostile file's macros may cut their text into a piece a byte: its
+    // places are then counted in the expanded text, so that what is kept
+    // stays near the size of the text.
+    if (map->spans() <= kMaxSpans) {
+      site.source = std::move(map);
+    } else {
+      site.source = nullptr;
+    }
     sites->push_back(std::move(site));
   }
 
@@ -339,7 +512,7 @@ class GaugeReader {
     if (id.empty()) id = node.attribute("Name").value();
     element->name =
         id.empty() ? "Element #" + std::to_string(element_count_) : "Element '" + id + "'";
-    element->place = lines_.At(file_, ElementOffset(node));
+    element->place = lines_->At(file_, ElementOffset(node));
     Element* const outer = element_;
     element_ = element;
     for (pugi::xml_node child : node.children()) {
@@ -419,7 +592,7 @@ class GaugeReader {
     const std::string id = node.attribute("id").value();
     area.name = id.empty() || id == "MouseArea" ? "Area #" + std::to_string(area.number)
                                                 : "MouseArea '" + id + "'";
-    area.place = lines_.At(file_, ElementOffset(node));
+    area.place = lines_->At(file_, ElementOffset(node));
     const size_t at = model_->areas.size();
     model_->areas.push_back(area);
     std::vector<pugi::xml_node> nested;
@@ -465,9 +638,15 @@ class GaugeReader {
   }
 
   const std::string& file_;
-  LineTable lines_;
+  std::string_view contents_;  // the file's text as UTF-8
+  std::shared_ptr<const LineTable> lines_;
   GaugeModel* model_;
+  size_t unmapped_ = 0;  // characters with no ANSI byte
+  uint32_t first_unmapped_ = 0;
+  size_t unmapped_offset_ = 0;
+  std::vector<std::string> noticed_;  // macro notices warned about: kind and name
   static constexpr size_t kMaxExpandedBytes = size_t{16} << 20;
+  static constexpr size_t kMaxSpans = size_t{1} << 14;
 
   MacroTable macros_;
   const CaseChoice* case_ = nullptr;  // the <Case> being read, if any
@@ -478,39 +657,49 @@ class GaugeReader {
   int element_count_ = 0;
 };
 
-// Whether `text` is well-formed UTF-8 (no overlong forms are checked: any
-// lead byte with the right continuation bytes passes).
-bool IsUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const size_t length = c < 0x80           ? 1
-                          : (c >> 5) == 0x6  ? 2
-                          : (c >> 4) == 0xE  ? 3
-                          : (c >> 3) == 0x1E ? 4
-                                             : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (size_t j = 1; j < length; ++j) {
-      if ((static_cast<unsigned char>(text[i + j]) & 0xC0) != 0x80) return false;
+// UTF-16 (with its byte-order mark, which is left out) as UTF-8; a lone
+// surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes) {
+  const bool big = bytes[0] == '\xFE';
+  std::string text;
+  text.reserve(bytes.size());
+  const auto unit = [&](size_t i) -> uint32_t {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return big ? (a << 8 | b) : (b << 8 | a);
+  };
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    uint32_t code = unit(i);
+    if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) < 0xE000) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (code >= 0xD800 && code < 0xE000) {
+      code = 0xFFFD;
     }
-    i += length;
+    AppendUtf8(code, &text);
   }
-  return true;
+  return text;
 }
 
-std::string Latin1ToUtf8(std::string_view text) {
-  std::string converted;
-  converted.reserve(text.size() + text.size() / 8);
-  for (const char byte : text) {
-    const auto c = static_cast<unsigned char>(byte);
-    if (c < 0x80) {
-      converted.push_back(byte);
-    } else {
-      converted.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      converted.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return converted;
+// Whether the XML declaration names the ANSI code page: ISO-8859-1 (which
+// Windows reads as Windows-1252), Windows-1252 or their other names.
+bool DeclaresAnsi(std::string_view contents) {
+  if (contents.substr(0, 5) != "<?xml") return false;
+  const size_t end = contents.find("?>");
+  if (end == std::string_view::npos || end > 512) return false;
+  std::string prolog(contents.substr(0, end + 2));
+  pugi::xml_document declaration;
+  // The prolog alone has no root element: the reader says so, and keeps
+  // the declaration it read.
+  declaration.load_buffer(prolog.data(), prolog.size(), pugi::parse_declaration,
+                          pugi::encoding_utf8);
+  const pugi::xml_node node = declaration.first_child();
+  if (node.type() != pugi::node_declaration) return false;
+  std::string encoding = node.attribute("encoding").value();
+  for (char& c : encoding) c = vellomar::FoldAscii(c);
+  return encoding == "iso-8859-1" || encoding == "iso8859-1" || encoding == "latin1" ||
+         encoding == "latin-1" || encoding == "windows-1252" || encoding == "cp1252";
 }
 
 // Finds an element nested deeper than the reader goes (it reads elements
@@ -536,30 +725,41 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
                     Diagnostic* problem) {
   *model = GaugeModel();
   model->file = file;
-  // A UTF-8 byte-order mark is left out so that columns count from the text.
-  if (contents.size() >= 3 && contents.substr(0, 3) == "\xEF\xBB\xBF") contents.remove_prefix(3);
-  const bool utf16 = contents.size() >= 2 &&
-                     (contents.substr(0, 2) == "\xFF\xFE" || contents.substr(0, 2) == "\xFE\xFF");
-  // Gauges saved by Windows editors are often in the ANSI code page (an
-  // ISO-8859-1 or Windows-1252 declaration, or none at all, with a raw 0xB0
-  // for the degree sign). Bytes that are not UTF-8 are read as Latin-1, so
-  // texts show the characters the author typed.
-  std::string converted;
-  if (!utf16 && !IsUtf8(contents)) {
-    converted = Latin1ToUtf8(contents);
-    contents = converted;
+  // The XML reader gets UTF-8, and columns count its characters. A UTF-8
+  // byte-order mark is left out so that columns count from the text; UTF-16
+  // is converted. Gauges saved by Windows editors are often in the ANSI code
+  // page (declared ISO-8859-1 or Windows-1252, or not declared at all, with
+  // a raw 0xB0 for the degree sign): such a file, and any file that is not
+  // valid UTF-8, is read as Windows-1252.
+  std::string text;
+  if (contents.substr(0, 3) == "\xEF\xBB\xBF") {
+    text = contents.substr(3);
+  } else if (contents.size() >= 2 &&
+             (contents.substr(0, 2) == "\xFF\xFE" || contents.substr(0, 2) == "\xFE\xFF")) {
+    text = Utf16ToUtf8(contents);
+  } else if (!IsValidUtf8(contents) || DeclaresAnsi(contents)) {
+    text = AnsiToUtf8Exact(contents);
+  } else {
+    text = contents;
   }
-  // A copy, so that the parser gets an aligned buffer even after the mark
-  // was cut off (it reads UTF-16 two bytes at a time).
-  const std::string buffer(contents);
+  // Parsed in place (in a copy: the reader decodes into it), so that
+  // attribute values can be found in the file's text.
+  std::string buffer = text;
   pugi::xml_document document;
-  const pugi::xml_parse_result result =
-      document.load_buffer(buffer.data(), buffer.size(), pugi::parse_default,
-                           utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
-  const LineTable lines(contents);
+  const pugi::xml_parse_result result = document.load_buffer_inplace(
+      buffer.data(), buffer.size(), pugi::parse_default, pugi::encoding_utf8);
+  const LineTable lines(text, 1, 1, true);
   if (!result) {
-    *problem = MakeDiagnostic(Severity::kUnreadable, lines.At(file, result.offset),
-                              std::string("not well-formed XML: ") + result.description());
+    std::string description = std::string("not well-formed XML: ") + result.description();
+    ptrdiff_t offset = result.offset;
+    // "1 < 2" in a script: what is not a tag is a '<' that should be &lt;.
+    if (result.status == pugi::status_unrecognized_tag && offset > 0 &&
+        static_cast<size_t>(offset) <= text.size() &&
+        text[static_cast<size_t>(offset) - 1] == '<') {
+      --offset;
+      description = "not well-formed XML: a raw '<' in text: write &lt;";
+    }
+    *problem = MakeDiagnostic(Severity::kUnreadable, lines.At(file, offset), description);
     return false;
   }
   pugi::xml_node gauge = document.document_element();
@@ -579,9 +779,18 @@ bool ParseGaugeFile(const std::string& file, std::string_view contents, GaugeMod
     return false;
   }
   model->folder = std::filesystem::u8path(file).parent_path().u8string();
-  GaugeReader reader(file, contents, model);
+  GaugeReader reader(file, text, model);
+  const CharacterProblem characters =
+      reader.CheckCharacters(document.document_element(), buffer.data(), buffer.size());
+  if (characters.found) {
+    *problem = MakeDiagnostic(Severity::kUnreadable,
+                              lines.At(file, static_cast<ptrdiff_t>(characters.offset)),
+                              "not well-formed XML: " + characters.message);
+    return false;
+  }
   reader.DefineMacros(document.document_element());
   reader.ReadGauge(gauge);
+  reader.WarnUnmapped();
   CheckSchema(
       gauge, model->new_schema,
       [&](const pugi::xml_node& node) { return lines.At(file, ElementOffset(node)); },

@@ -5,12 +5,16 @@
 // nonlinearity tables) stays as each element's XML, a plain tree that this
 // stage keeps without reading it. <Comment> and <KeyMap> are ignored.
 //
-// Every site keeps the place its text starts at in the file (line and column
-// of the original bytes: a byte-order mark, CRLF and CR endings are allowed)
+// Every site keeps its text as the simulator's scripts see it (ANSI bytes,
+// whatever the file's encoding: UTF-8, UTF-16 with its mark, or Windows-1252
+// declared or not), the place each of its bytes came from in the file (line
+// and column in characters as written: an entity counts its length, text
+// from a macro its place in the macro's definition and the place of the use)
 // and a name for messages such as "Element 'Needle' <Visibility>".
 #ifndef VELLOMAR_RUNNER_GAUGES_GAUGE_FILE_H_
 #define VELLOMAR_RUNNER_GAUGES_GAUGE_FILE_H_
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -74,9 +78,11 @@ struct Site {
   SiteKind kind = SiteKind::kScript;
   bool is_template = false;  // a text template rather than a script
   bool multiline = false;    // formatted text: blanks at line starts dropped
-  std::string text;          // macros expanded
+  std::string text;          // ANSI bytes (see runner/base/ansi.h), macros expanded
   Place place;               // where the text starts in the file
-  std::string name;          // for messages
+  // Where each byte of `text` stands in the file (entities, CDATA, macros).
+  std::shared_ptr<const SourceMap> source;
+  std::string name;  // for messages
   bool has_minimum = false;
   bool has_maximum = false;
   double minimum = 0;
@@ -146,6 +152,9 @@ struct GaugeModel {
   // Sites whose macros did not expand (the message names the macro): each a
   // load error of its own site; they are not in the lists above.
   std::vector<std::pair<Site, std::string>> macro_errors;
+  // Warnings of the file's reading: macros used with the wrong number of
+  // arguments or not defined, characters with no ANSI byte.
+  std::vector<Diagnostic> warnings;
   // Elements and attributes the gauge's schema does not have, or has in
   // another place: warnings, once per kind, reported when the gauge is added.
   std::vector<Diagnostic> schema_warnings;

@@ -124,12 +124,12 @@ void KeepValue(SiteKind kind, double value, int case_index, ElementState* state)
 void Panel::Compile(int gauge, const Site& site, CompiledSite* compiled) {
   compiled->site = &site;
   if (site.is_template) {
-    compiled->text =
-        engine_->CompileTemplate(gauge, site.text, site.place, site.name, site.multiline);
+    compiled->text = engine_->CompileTemplate(gauge, site.text, site.place, site.name,
+                                              site.multiline, site.source);
     compiled->parts = compiled->text != nullptr ? Engine::ScriptCount(*compiled->text) : 1;
     if (compiled->text == nullptr) compiled->failed = true;
   } else {
-    compiled->script = engine_->CompileScript(gauge, site.text, site.place, site.name);
+    compiled->script = engine_->CompileScript(gauge, site.text, site.place, site.name, site.source);
     if (compiled->script == nullptr) compiled->failed = true;
   }
   scripts_ += compiled->parts;
@@ -150,6 +150,7 @@ int Panel::AddGauge(const GaugeModel& model) {
   gauge->engine_gauge = engine_->AddGauge(own.file);
   const int engine_gauge = gauge->engine_gauge;
 
+  for (const Diagnostic& warning : own.warnings) diagnostics_->Report(warning);
   for (const Diagnostic& warning : own.schema_warnings) diagnostics_->Report(warning);
   for (const auto& [site, problem] : own.macro_errors) {
     diagnostics_->Report(MakeDiagnostic(Severity::kError, site.place, problem, site.name));

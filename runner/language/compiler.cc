@@ -5,6 +5,7 @@
 #include "common/ascii_case.h"
 #include "hostsim/session.h"
 #include "runner/aircraft/variable_name.h"
+#include "runner/base/text.h"
 
 namespace runner {
 
@@ -18,12 +19,12 @@ class Compiler {
  private:
   bool Error(const Token& token, const std::string& message) {
     ReportAt(target_->diagnostics, *script_->info, Severity::kError, token.line, token.column,
-             message);
+             message, token.origin);
     return false;
   }
   void Warning(const Token& token, const std::string& message) {
     ReportAt(target_->diagnostics, *script_->info, Severity::kWarning, token.line, token.column,
-             message);
+             message, token.origin);
   }
   bool CheckBlocks(const std::vector<Token>& tokens, size_t begin, size_t end);
   bool CompileVariable(const Token& token, Instruction* instruction);
@@ -125,7 +126,7 @@ bool Compiler::Compile(const std::vector<Token>& tokens, size_t begin, size_t en
         break;
     }
     script_->code.push_back(instruction);
-    script_->places.push_back({token.line, token.column});
+    script_->places.push_back({token.line, token.column, token.origin});
     script_->spellings.push_back(token.spelling);
   }
   return loaded;
@@ -149,6 +150,17 @@ bool Compiler::CompileVariable(const Token& token, Instruction* instruction) {
 
 bool Compiler::BindVariable(const Token& token, Binding* binding) {
   binding->name = token.spelling;
+  if (!token.write && !token.text.empty() && token.text[0] == '>') {
+    // Only a '>' right after the '(' makes a write; the simulator reads
+    // "(> L:x)" as a variable of that name, which it does not know.
+    const std::string written(Trim(std::string_view(token.text).substr(1)));
+    Warning(token, "'" + token.spelling +
+                       "' is not a write (a blank after '>'): it reads 0; write (>" + written +
+                       ")");
+    binding->kind = Binding::Kind::kNothing;
+    binding->quiet = true;
+    return true;
+  }
   VariableName variable;
   VariableNameError error = VariableNameError::kNone;
   ParseVariableName(token.text, &variable, &error);
@@ -322,8 +334,9 @@ bool Compiler::BindVariable(const Token& token, Binding* binding) {
 }  // namespace
 
 void ReportAt(Diagnostics* diagnostics, const SiteInfo& info, Severity severity, int line,
-              int column, const std::string& message) {
-  diagnostics->Report(MakeDiagnostic(severity, Place{info.file, line, column}, message, info.site));
+              int column, const std::string& message, int origin) {
+  diagnostics->Report(MakeDiagnostic(severity, Place{info.file, line, column},
+                                     message + info.Note(origin), info.site));
 }
 
 bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
@@ -332,11 +345,14 @@ bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
   return Compiler(target, script).Compile(tokens, begin, end);
 }
 
-bool CompileText(std::string_view text, int line, int column, CompileTarget* target,
-                 Script* script) {
+bool CompileText(std::string_view text, int line, int column, CompileTarget* target, Script* script,
+                 size_t source_offset) {
   std::vector<Token> tokens;
   Diagnostic error;
-  if (!Lex(text, Place{script->info->file, line, column}, LexOptions{}, &tokens, &error)) {
+  LexOptions options;
+  options.source = script->info->source.get();
+  options.source_offset = source_offset;
+  if (!Lex(text, Place{script->info->file, line, column}, options, &tokens, &error)) {
     error.site = script->info->site;
     target->diagnostics->Report(error);
     return false;

@@ -51,13 +51,16 @@ bool CompileTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
                    CompileTarget* target, Script* script);
 
 // Lexes and compiles `text`, which stands at `line`:`column` of the script's
-// file. False after reporting its first lexing fault, or its load errors.
-bool CompileText(std::string_view text, int line, int column, CompileTarget* target,
-                 Script* script);
+// file, or, when the script's info has a source map, at its byte
+// `source_offset`. False after reporting its first lexing fault, or its load
+// errors.
+bool CompileText(std::string_view text, int line, int column, CompileTarget* target, Script* script,
+                 size_t source_offset = 0);
 
-// Reports a load error or warning at a place of the script's file.
+// Reports a load error or warning at a place of the script's file; `origin`
+// names the macro use the text came from (see SourceMap::Note).
 void ReportAt(Diagnostics* diagnostics, const SiteInfo& info, Severity severity, int line,
-              int column, const std::string& message);
+              int column, const std::string& message, int origin = 0);
 
 }  // namespace runner
 

@@ -137,12 +137,13 @@ int Engine::AddGauge(const std::string& name) {
 }
 
 Script* Engine::CompileScript(int gauge, const std::string& text, const Place& start,
-                              const std::string& site) {
+                              const std::string& site, std::shared_ptr<const SourceMap> source) {
   auto script = std::make_unique<Script>();
   script->registers = std::make_shared<Registers>();
   script->info = std::make_shared<SiteInfo>();
   script->info->file = start.file;
   script->info->site = site;
+  script->info->source = std::move(source);
   CompileTarget target = state_->Target(gauge);
   if (!CompileText(text, start.line, start.column, &target, script.get())) return nullptr;
   state_->scripts.push_back(std::move(script));
@@ -159,8 +160,14 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
   LexOptions options;
   options.hash_comments = true;
   options.decode_entities = true;
+  std::vector<Diagnostic> warnings;
+  options.warnings = &warnings;
   bool loaded = Lex(text, start, options, &tokens, &lex_errors);
   for (Diagnostic& error : lex_errors) error.site = site;
+  for (Diagnostic& warning : warnings) {
+    warning.site = site;
+    state_->diagnostics->Report(warning);
+  }
   // Every fault of the file is told, in file order: the lexer's as the
   // expressions they stand in or before come, then each expression's own.
   size_t next_error = 0;
@@ -227,12 +234,14 @@ bool Engine::CompileExpressions(int gauge, const std::string& text, const Place&
 }
 
 Template* Engine::CompileTemplate(int gauge, const std::string& text, const Place& start,
-                                  const std::string& site, bool multiline) {
+                                  const std::string& site, bool multiline,
+                                  std::shared_ptr<const SourceMap> source) {
   auto compiled = std::make_unique<Template>();
   compiled->registers = std::make_shared<Registers>();
   compiled->info = std::make_shared<SiteInfo>();
   compiled->info->file = start.file;
   compiled->info->site = site;
+  compiled->info->source = std::move(source);
   CompileTarget target = state_->Target(gauge);
   if (!runner::CompileTemplate(text, start.line, start.column, multiline, &target,
                                compiled.get())) {

@@ -58,20 +58,22 @@ class Engine {
   // its number, counting from 0.
   int AddGauge(const std::string& name);
 
-  // Compiles a script of gauge `gauge`. `text` stands at `start` in its file;
+  // Compiles a script of gauge `gauge`. `text` stands at `start` in its file,
+  // or where `source` says (a gauge file's text: entities and macros);
   // `site` names the scripting site for messages. On a load error reports it
   // and returns null.
   Script* CompileScript(int gauge, const std::string& text, const Place& start,
-                        const std::string& site);
+                        const std::string& site, std::shared_ptr<const SourceMap> source = nullptr);
   // Compiles a text template. `multiline` selects the formatted-text mode
   // (blanks at line starts and raw line breaks dropped).
   Template* CompileTemplate(int gauge, const std::string& text, const Place& start,
-                            const std::string& site, bool multiline);
+                            const std::string& site, bool multiline,
+                            std::shared_ptr<const SourceMap> source = nullptr);
   // Compiles a script file of expressions (.rpn): one expression per line,
   // continued on the next lines while a block, a variable or a text is open;
   // a line starting with '#' is a comment; the XML entities &lt; &gt; &amp;
-  // &apos; &quot; are decoded. All expressions of the file share one register
-  // file. On a load error reports it and returns false.
+  // &apos; &quot; and numeric references (&#176;) are decoded. All expressions of the file share
+  // one register file. On a load error reports it and returns false.
   bool CompileExpressions(int gauge, const std::string& text, const Place& start,
                           const std::string& site, std::vector<Script*>* expressions);
   // How many %( ) parts a template has.

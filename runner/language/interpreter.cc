@@ -244,7 +244,7 @@ class Interpreter {
           const std::string message = "runaway loop: " + script_->spellings[pc_ - 1] +
                                       " jumped back " + std::to_string(kJumpBudget) +
                                       " times in one run; the run is stopped";
-          RunError(*script_->info, place[0], place[1], message, *context_);
+          RunError(*script_->info, place[0], place[1], message, *context_, place[2]);
           if constexpr (kObserved) {
             Note(message);
             observer()->Word(*script_, at, *stack_);
@@ -358,7 +358,7 @@ class Interpreter {
   void Warn(RunEvent event, const std::string& message) {
     if constexpr (kObserved) Note(message);
     const auto& place = script_->places[pc_ - 1];
-    WarnOnce(script_->info.get(), event, place[0], place[1], message, *context_);
+    WarnOnce(script_->info.get(), event, place[0], place[1], message, *context_, place[2]);
   }
   const std::string& Spelling() const { return script_->spellings[pc_ - 1]; }
 
@@ -985,18 +985,20 @@ bool ExecuteObserved(Script* script, Stack* stack, RunContext* context) {
 }
 
 void WarnOnce(SiteInfo* info, RunEvent event, int line, int column, const std::string& message,
-              const RunContext& context) {
+              const RunContext& context, int origin) {
   const uint32_t bit = 1u << static_cast<unsigned>(event);
   if ((info->warned & bit) != 0) return;
   info->warned |= bit;
   context.diagnostics->Report(MakeDiagnostic(Severity::kWarning, Place{info->file, line, column},
-                                             message, info->site, context.frame));
+                                             message + info->Note(origin), info->site,
+                                             context.frame));
 }
 
 void RunError(const SiteInfo& info, int line, int column, const std::string& message,
-              const RunContext& context) {
+              const RunContext& context, int origin) {
   context.diagnostics->Report(MakeDiagnostic(Severity::kError, Place{info.file, line, column},
-                                             message, info.site, context.frame));
+                                             message + info.Note(origin), info.site,
+                                             context.frame));
 }
 
 }  // namespace runner

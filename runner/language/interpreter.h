@@ -112,13 +112,14 @@ bool Execute(Script* script, Stack* stack, RunContext* context);
 bool ExecuteObserved(Script* script, Stack* stack, RunContext* context);
 
 // Reports `message` as a warning at line:column of `info`'s file, unless an
-// event of this kind was reported for it already.
+// event of this kind was reported for it already. `origin`: the macro use
+// the text came from (SiteInfo::Note).
 void WarnOnce(SiteInfo* info, RunEvent event, int line, int column, const std::string& message,
-              const RunContext& context);
+              const RunContext& context, int origin = 0);
 
 // Reports an error of a run at line:column of `info`'s file.
 void RunError(const SiteInfo& info, int line, int column, const std::string& message,
-              const RunContext& context);
+              const RunContext& context, int origin = 0);
 
 }  // namespace runner
 

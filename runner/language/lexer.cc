@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runner/base/ansi.h"
 #include "runner/base/place.h"
 #include "runner/base/value.h"
 
@@ -148,6 +149,16 @@ bool Classify(Token* token, std::string* problem) {
     return true;
   }
   const Word* word = FindWord(s);
+  if (word == nullptr && first == '@' && s.size() > 1) {
+    // A macro the file does not define stays as written.
+    size_t end = 1;
+    while (end < s.size() && (IsDigit(s[end]) || s[end] == '_' ||
+                              ((s[end] | 0x20) >= 'a' && (s[end] | 0x20) <= 'z'))) {
+      ++end;
+    }
+    *problem = "no macro named '" + s.substr(1, end - 1) + "' ('" + s + "' is not a word)";
+    return false;
+  }
   if (word == nullptr) {
     const std::string hint = NotAWordHint(s);
     *problem = "unknown word '" + s + "'";
@@ -163,40 +174,58 @@ bool Classify(Token* token, std::string* problem) {
   return true;
 }
 
-// The text with its XML entities decoded, and for each byte of it the offset
-// of the byte it came from.
-void DecodeEntities(std::string_view text, std::string* decoded, std::vector<size_t>* raw) {
-  static const struct {
-    const char* entity;
-    char character;
-  } kEntities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}};
-  size_t i = 0;
-  while (i < text.size()) {
-    raw->push_back(i);
-    size_t length = 1;
-    char character = text[i];
-    if (character == '&') {
-      for (const auto& entity : kEntities) {
-        const size_t entity_length = std::strlen(entity.entity);
-        if (text.substr(i, entity_length) == entity.entity) {
-          length = entity_length;
-          character = entity.character;
-          break;
-        }
-      }
-    }
-    decoded->push_back(character);
-    i += length;
-  }
-  raw->push_back(text.size());
-}
-
 }  // namespace
 
-std::string DecodeEntities(std::string_view text) {
+// The length of the entity or numeric reference at text[0] ('&') and the
+// character it stands for; 0 when there is none.
+size_t ReadReference(std::string_view text, uint32_t* character) {
+  static const struct {
+    std::string_view entity;
+    char character;
+  } kEntities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}};
+  for (const auto& entity : kEntities) {
+    if (text.substr(0, entity.entity.size()) == entity.entity) {
+      *character = static_cast<unsigned char>(entity.character);
+      return entity.entity.size();
+    }
+  }
+  if (text.size() < 4 || text[1] != '#') return 0;
+  const bool hex = text[2] == 'x' || text[2] == 'X';
+  size_t i = hex ? 3 : 2;
+  uint32_t value = 0;
+  const size_t first = i;
+  for (; i < text.size() && i < first + 8; ++i) {
+    const char c = text[i];
+    if (hex ? !IsHexDigit(c) : !IsDigit(c)) break;
+    value = value * (hex ? 16 : 10) + static_cast<uint32_t>(hex ? HexValue(c) : c - '0');
+  }
+  if (i == first || i >= text.size() || text[i] != ';' || value == 0 || value > 0x10FFFF) {
+    return 0;
+  }
+  *character = value;
+  return i + 1;
+}
+
+std::string DecodeEntities(std::string_view text, SourceMap* map, size_t* unmapped) {
   std::string decoded;
-  std::vector<size_t> raw;
-  DecodeEntities(text, &decoded, &raw);
+  decoded.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    if (map != nullptr) map->Add(i, 0);
+    uint32_t character = 0;
+    const size_t length = text[i] == '&' ? ReadReference(text.substr(i), &character) : 0;
+    if (length == 0) {
+      decoded.push_back(text[i++]);
+      continue;
+    }
+    unsigned char byte = 0;
+    if (!AnsiByte(character, &byte)) {
+      byte = static_cast<unsigned char>(kNoAnsiByte);
+      if (unmapped != nullptr) ++*unmapped;
+    }
+    decoded.push_back(static_cast<char>(byte));
+    i += length;
+  }
   return decoded;
 }
 
@@ -214,35 +243,52 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
   size_t skip = 0;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") skip = 3;
   std::string decoded_text;
-  std::vector<size_t> raw;
+  SourceMap raw;  // decode_entities: the byte of `text` each decoded byte came from
   if (options.decode_entities) {
-    DecodeEntities(text.substr(skip), &decoded_text, &raw);
-    for (size_t& offset : raw) offset += skip;
+    size_t unmapped = 0;
+    decoded_text = DecodeEntities(text.substr(skip), &raw, &unmapped);
+    if (unmapped > 0 && options.warnings != nullptr) {
+      options.warnings->push_back(MakeDiagnostic(
+          Severity::kWarning, origin,
+          "a numeric character reference stands for a character the ANSI code page does not "
+          "have: it reads as '?'"));
+    }
   }
   const std::string_view s =
       options.decode_entities ? std::string_view(decoded_text) : text.substr(skip);
-  const auto raw_offset = [&](size_t i) { return options.decode_entities ? raw[i] : i + skip; };
+  const auto raw_offset = [&](size_t i) {
+    return options.decode_entities ? (i < raw.size() ? raw.Offset(i) : text.size() - skip) : i;
+  };
   const LineTable lines(text.substr(skip), origin.line, origin.column);
+  // The place and macro use of s[at].
+  const auto locate = [&](size_t at, int* from) {
+    if (options.source != nullptr) return options.source->At(options.source_offset + at, from);
+    *from = 0;
+    return lines.At(std::string(), static_cast<std::ptrdiff_t>(raw_offset(at)));
+  };
   const auto place = [&](size_t at) {
-    return lines.At(std::string(), static_cast<std::ptrdiff_t>(raw_offset(at) - skip));
+    int from = 0;
+    return locate(at, &from);
   };
   // Whether the text may be read on after this fault: a token that is no
   // word, number or register is left out and marked; a text, variable or
   // comment without its end takes the rest of the text with it.
-  const auto go_on = [&](int line, int column, std::string message) {
+  const auto go_on = [&](int line, int column, int from, std::string message) {
+    if (options.source != nullptr) message += options.source->Note(from);
     errors->push_back(
         MakeDiagnostic(Severity::kError, Place{origin.file, line, column}, std::move(message)));
     if (errors->size() - errors_before < kMaxLoadErrors) return true;
     errors->back().message += " (and no more errors are looked for)";
     return false;
   };
-  const auto fail_at = [&](int line, int column, std::string message) {
-    go_on(line, column, std::move(message));
+  const auto fail_at = [&](int line, int column, int from, std::string message) {
+    go_on(line, column, from, std::move(message));
     return false;
   };
   const auto fail = [&](size_t at, std::string message) {
-    const Place where = place(at);
-    return fail_at(where.line, where.column, std::move(message));
+    int from = 0;
+    const Place where = locate(at, &from);
+    return fail_at(where.line, where.column, from, std::move(message));
   };
 
   bool line_start = true;
@@ -297,7 +343,8 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
       if (depth > 0) return fail(start, "variable without a closing )");
       token.kind = TokenKind::kVariable;
       std::string_view inside = s.substr(start + 1, i - start - 2);
-      if (!inside.empty() && inside[0] == '>') {
+      // (> L:x), a blank after the '>', is no write: the name is "> L:x".
+      if (!inside.empty() && inside[0] == '>' && (inside.size() == 1 || !IsBlank(inside[1]))) {
         token.write = true;
         inside.remove_prefix(1);
       }
@@ -306,8 +353,9 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
       while (i < s.size() && !IsBlank(s[i])) ++i;
     }
     if (i < s.size() && !IsBlank(s[i]) && token.kind != TokenKind::kWord) {
-      const Place where = place(i);
-      if (!go_on(where.line, where.column,
+      int from = 0;
+      const Place where = locate(i, &from);
+      if (!go_on(where.line, where.column, from,
                  std::string("expected a blank after the closing ") +
                      (token.kind == TokenKind::kText ? "'" : ")"))) {
         return false;
@@ -318,14 +366,14 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
     token.spelling = std::string(s.substr(start, i - start));
     token.after_long_comment = long_comment;
     long_comment = false;
-    const Place token_start = place(start);
+    const Place token_start = locate(start, &token.origin);
     token.line = token_start.line;
     token.column = token_start.column;
     token.end_line = place(i - 1).line;
     if (token.kind == TokenKind::kWord && !token.bad) {
       std::string problem;
       if (!Classify(&token, &problem)) {
-        if (!go_on(token.line, token.column, std::move(problem))) return false;
+        if (!go_on(token.line, token.column, token.origin, std::move(problem))) return false;
         token.bad = true;
       }
     }

@@ -28,11 +28,12 @@ struct Token {
   int line = 1;                         // where it starts
   int column = 1;
   int end_line = 1;                 // the line of its last character
+  int origin = 0;                   // the macro use it came from (SourceMap::Note), or 0
   bool after_long_comment = false;  // a comment over several lines comes just before it
   double number = 0;                // kNumber
   bool integer = false;             // kNumber: an integer literal
   std::string text;    // kText: the characters; kVariable: inside the parentheses, '>' removed
-  bool write = false;  // kVariable: (>...)
+  bool write = false;  // kVariable: (>...), the '>' touching the '(' (a blank after it: no write)
   int index = 0;       // kRegister, kLabel, kGoto: N (at most kMaxIndex)
   bool bad = false;    // did not lex (its error is given apart): nothing to compile
 };
@@ -44,13 +45,31 @@ struct LexOptions {
   // A token that starts a line and begins with '#' makes the rest of the
   // line a comment (script files only; gauge scripts have no such comment).
   bool hash_comments = false;
-  // &lt; &gt; &amp; &apos; &quot; stand for their characters (text pasted
-  // from a gauge file); places still count the bytes as written.
+  // &lt; &gt; &amp; &apos; &quot; and numeric references (&#176; &#xB0;)
+  // stand for their characters, as in a gauge file (text pasted from one);
+  // places still count the characters as written.
   bool decode_entities = false;
+  // Where the text came from in a gauge file (entities, macros): places are
+  // taken from it, text[0] being its byte `source_offset`.
+  const SourceMap* source = nullptr;
+  size_t source_offset = 0;
+  // Warnings (a numeric reference to a character with no ANSI byte); may be
+  // null.
+  std::vector<Diagnostic>* warnings = nullptr;
 };
 
-// `text` with the XML entities &lt; &gt; &amp; &apos; &quot; decoded.
-std::string DecodeEntities(std::string_view text);
+// The length of the XML entity (&lt; &gt; &amp; &apos; &quot;) or numeric
+// reference (&#176; &#xB0;) at text[0] == '&' and the character it stands
+// for; 0 when there is none.
+size_t ReadReference(std::string_view text, uint32_t* character);
+
+// `text` (ANSI bytes) with the XML entities &lt; &gt; &amp; &apos; &quot;
+// and numeric references &#N; &#xH; decoded, each to its ANSI byte ('?' for
+// a character with no such byte, counted in `*unmapped`). `map`, when
+// given, gets for each byte of the result the offset of the byte of `text`
+// it came from.
+std::string DecodeEntities(std::string_view text, SourceMap* map = nullptr,
+                           size_t* unmapped = nullptr);
 
 // Load errors one text reports at most; the lexer stops looking after them.
 inline constexpr size_t kMaxLoadErrors = 20;

@@ -12,6 +12,7 @@
 
 #include "hostsim/gauge.h"
 #include "runner/aircraft/sim_state.h"
+#include "runner/base/place.h"
 #include "runner/base/units.h"
 #include "runner/base/value.h"
 #include "runner/language/observer.h"
@@ -55,15 +56,21 @@ struct SiteInfo {
   std::string file;
   std::string site;
   uint32_t warned = 0;
+  // Where a gauge file's site text came from (entities, macros); null for
+  // text that stands as written.
+  std::shared_ptr<const SourceMap> source;
+  // For a message about text from macro use `origin` (0: none).
+  std::string Note(int origin) const { return source != nullptr ? source->Note(origin) : ""; }
 };
 
 class Script {
  public:
   int gauge = 0;
   std::vector<Instruction> code;
-  std::vector<std::array<int, 2>> places;  // line and column of each instruction
-  std::vector<std::string> spellings;      // each instruction's token, for messages
-  std::vector<Value> texts;                // literals: one address each, for the Script's life
+  // Line, column and macro use (SiteInfo::Note) of each instruction.
+  std::vector<std::array<int, 3>> places;
+  std::vector<std::string> spellings;  // each instruction's token, for messages
+  std::vector<Value> texts;            // literals: one address each, for the Script's life
   std::vector<Binding> bindings;
   std::shared_ptr<Registers> registers;
   std::shared_ptr<SiteInfo> info;

@@ -53,18 +53,24 @@ bool Matches(char comparison, double v, double n) {
 bool CompileTemplate(std::string_view text, int line, int column, bool multiline,
                      CompileTarget* target, Template* result) {
   const LineTable lines(text, line, column);
-  const auto place = [&](size_t at) {
+  const SourceMap* source = result->info->source.get();
+  const auto locate = [&](size_t at, int* from) {
+    if (source != nullptr) return source->At(at, from);
+    *from = 0;
     return lines.At(std::string(), static_cast<std::ptrdiff_t>(at));
   };
+  const auto report = [&](size_t at, Severity severity, const std::string& message) {
+    int from = 0;
+    const Place where = locate(at, &from);
+    ReportAt(target->diagnostics, *result->info, severity, where.line, where.column, message, from);
+  };
   const auto fail = [&](size_t at, const std::string& message) {
-    const Place where = place(at);
-    ReportAt(target->diagnostics, *result->info, Severity::kError, where.line, where.column,
-             message);
+    report(at, Severity::kError, message);
     return false;
   };
   const auto add = [&](Template::PartKind kind, size_t at) -> Template::Part& {
-    const Place where = place(at);
     Template::Part part;
+    const Place where = locate(at, &part.origin);
     part.kind = kind;
     part.line = where.line;
     part.column = where.column;
@@ -122,9 +128,10 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       auto script = std::make_unique<Script>();
       script->registers = result->registers;
       script->info = result->info;
-      const Place inside = place(i + 2);
+      int from = 0;
+      const Place inside = locate(i + 2, &from);
       if (!CompileText(text.substr(i + 2, j - i - 2), inside.line, inside.column, target,
-                       script.get())) {
+                       script.get(), i + 2)) {
         return false;
       }
       Template::Part& part = add(Template::PartKind::kScript, i);
@@ -152,9 +159,7 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
       const size_t close = text.find('}', i + 2);
       if (close == std::string_view::npos) {
         // The simulator looks for the } and shows nothing more when there is none.
-        const Place where = place(i);
-        ReportAt(target->diagnostics, *result->info, Severity::kWarning, where.line, where.column,
-                 "%{ without a closing }: the rest of the text is not shown");
+        report(i, Severity::kWarning, "%{ without a closing }: the rest of the text is not shown");
         break;
       }
       const std::string_view keyword = text.substr(i + 2, close - i - 2);
@@ -177,9 +182,8 @@ bool CompileTemplate(std::string_view text, int line, int column, bool multiline
         char comparison = '=';
         double value = 0;
         if (!ParseLabel(keyword.substr(1), &comparison, &value)) {
-          const Place where = place(i);
-          ReportAt(target->diagnostics, *result->info, Severity::kWarning, where.line, where.column,
-                   "case label '%{" + std::string(keyword) + "}' has no number: it never matches");
+          report(i, Severity::kWarning,
+                 "case label '%{" + std::string(keyword) + "}' has no number: it never matches");
           comparison = 'n';
         }
         Template::Part& part = add(K::kLabel, i);
@@ -231,7 +235,7 @@ bool Expand(Template* text_template, std::string* text, RunContext* context) {
     if (!stack.Pop(&value)) {
       const std::string message = std::string(what) + " popped an empty stack: it took 0";
       if constexpr (kObserved) observer->Note(message);
-      WarnOnce(info, RunEvent::kEmptyStack, part.line, part.column, message, *context);
+      WarnOnce(info, RunEvent::kEmptyStack, part.line, part.column, message, *context, part.origin);
     } else if constexpr (kObserved) {
       observer->Note("took " + ShowValue(value));
     }
@@ -247,7 +251,7 @@ bool Expand(Template* text_template, std::string* text, RunContext* context) {
     text->append(more, 0, kMaxTextLength - text->size());
     WarnOnce(info, RunEvent::kTextTooLong, part.line, part.column,
              "the text grew longer than " + std::to_string(kMaxTextLength) + " bytes: it is cut",
-             *context);
+             *context, part.origin);
   };
   const auto shows = [&](bool shown) {
     if constexpr (kObserved) observer->Note(shown ? "shown" : "not shown");
@@ -324,7 +328,7 @@ bool Expand(Template* text_template, std::string* text, RunContext* context) {
             const std::string message = "runaway loop: %{next} went back " +
                                         std::to_string(kJumpBudget) +
                                         " times in one expansion; the expansion is stopped";
-            RunError(*info, part.line, part.column, message, *context);
+            RunError(*info, part.line, part.column, message, *context, part.origin);
             if constexpr (kObserved) {
               observer->Note(message);
               observer->Part(*text_template, i, stack, true);

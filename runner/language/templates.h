@@ -52,6 +52,7 @@ class Template {
     int line = 1;
     int column = 1;
     std::string source;  // a directive as written ("%!4d!", "%{if}", "%(...)"); empty for kText
+    int origin = 0;      // the macro use it came from (SiteInfo::Note)
   };
 
   std::vector<Part> parts;
@@ -61,7 +62,8 @@ class Template {
   RunObserver* observer = nullptr;  // set by Engine::Watch
 };
 
-// Compiles `text`, which stands at line:column of `info`'s file, into
+// Compiles `text`, which stands at line:column of `info`'s file (or comes
+// from where `info`'s source map says), into
 // `*result`, whose registers and info are set. `multiline` drops blanks at
 // the start of the text and of each line, and raw line breaks. False after
 // reporting the first load error.

@@ -100,12 +100,12 @@ TEST(TextTest, BytesBecomeUtf8) {
   };
   const Case cases[] = {
       {"29.92", "29.92"},
-      {"12\xB0", "12\xC2\xB0"},                          // a Windows-1252 degree sign
-      {"12\xC2\xB0", "12\xC2\xB0"},                      // already UTF-8
-      {"\x80", "\xE2\x82\xAC"},                          // the euro sign
-      {"\x81", "\xC2\x81"},                              // unassigned: its own code point
-      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},              // a cut sequence is two 1252 bytes
-      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // a surrogate is not UTF-8
+      {"12\xB0", "12\xC2\xB0"},              // a Windows-1252 degree sign
+      {"12\xC2\xB0", "12\xC3\x82\xC2\xB0"},  // two bytes: two characters
+      {"\x80", "\xE2\x82\xAC"},              // the euro sign
+      {"\x81", "\\x81"},                     // unassigned: shown as its number
+      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},  // each byte a character
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
   };
   for (const Case& c : cases) EXPECT_EQ(TextToUtf8(c.bytes), c.utf8) << c.bytes;
 }
