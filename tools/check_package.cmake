@@ -16,7 +16,8 @@ foreach(file vellomar.dll include/vellomar.h README.md ${pages} vellomar-run.exe
              examples/names/names.rpn
              examples/waypoints/waypoints.xml examples/waypoints/scenario.toml
              examples/waypoints/expected.out examples/autopilot/autopilot.xml
-             examples/autopilot/scenario.toml examples/autopilot/expected.out)
+             examples/autopilot/scenario.toml examples/autopilot/expected.out
+             examples/radio/radio.xml examples/radio/scenario.toml examples/radio/expected.out)
   if(NOT listing MATCHES "/${file}\n")
     message(FATAL_ERROR "${ZIP} lacks ${file}")
   endif()

@@ -2,7 +2,9 @@
 
 #include <toml++/toml.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -22,13 +24,29 @@ bool ParseWhole(std::string_view text, int* number) {
   return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
+Place PlaceOf(const std::string& file, const toml::source_region& source) {
+  return Place{file, static_cast<int>(source.begin.line), static_cast<int>(source.begin.column)};
+}
+
 Diagnostic Unreadable(const std::string& file, const toml::source_region& source,
                       std::string message) {
-  return MakeDiagnostic(
-      Severity::kUnreadable,
-      Place{file, static_cast<int>(source.begin.line), static_cast<int>(source.begin.column)},
-      std::move(message));
+  return MakeDiagnostic(Severity::kUnreadable, PlaceOf(file, source), std::move(message));
 }
+
+// One variable of the simulated aircraft (or one L: variable) however it is
+// written: E: and P: are one namespace, names in any case.
+std::string VariableKey(const VariableName& variable) {
+  const char kind = variable.kind == 'E' ? 'P' : variable.kind;
+  return std::string(1, kind) + "|" + vellomar::FoldAscii(variable.callback) + "|" +
+         vellomar::FoldAscii(variable.name) + "|" + std::to_string(variable.index);
+}
+
+bool IsTextUnit(const VariableName& variable) {
+  return variable.unit != nullptr && variable.unit->dimension == Dimension::kText;
+}
+
+// "12 (line 4)" style mention of another entry.
+std::string LineOf(const Place& place) { return "line " + std::to_string(place.line); }
 
 class Reader {
  public:
@@ -59,12 +77,20 @@ class Reader {
         for (const auto& [event, action] : *table) {
           if (!ReadEvent(std::string(event.str()), action)) return false;
         }
+      } else if (name == "expect") {
+        const toml::array* array = node.as_array();
+        if (array == nullptr) return Fail(node, "'expect' must be written [[expect]]");
+        for (const toml::node& entry : *array) {
+          const toml::table* table = entry.as_table();
+          if (table == nullptr) return Fail(entry, "each [[expect]] must be a table");
+          if (!ReadExpect(*table)) return false;
+        }
       } else {
         return Fail(node, "unknown section '" + std::string(name) +
-                              "' (expected [set], [[at]] or [events])");
+                              "' (expected [set], [[at]], [events] or [[expect]])");
       }
     }
-    return true;
+    return CheckOverlaps();
   }
 
   Diagnostic problem;
@@ -82,20 +108,32 @@ class Reader {
   }
 
   bool Value(const toml::node& node, Assignment* assignment) {
+    const VariableName& variable = assignment->variable;
+    assignment->place = PlaceOf(file_, node.source());
     if (const auto* text = node.as_string()) {
+      if (variable.kind == 'L') {
+        return Fail(node, "'" + variable.written + "': L: variables hold numbers, not texts");
+      }
+      if (variable.unit != nullptr && !IsTextUnit(variable)) {
+        return Fail(node, "'" + variable.written + "' is a number in " + variable.unit_name +
+                              ", not a text: give a number, or the unit string");
+      }
       assignment->is_text = true;
       assignment->text = Utf8ToAnsi(text->get());  // the simulator's bytes
       return true;
     }
-    if (assignment->variable.unit != nullptr &&
-        assignment->variable.unit->dimension == Dimension::kText) {
-      return Fail(node, assignment->variable.written + " is a text: give it in quotes");
+    if (IsTextUnit(variable)) {
+      return Fail(node, variable.written + " is a text: give it in quotes");
     }
     if (const auto* integer = node.as_integer()) {
       assignment->number = static_cast<double>(integer->get());
     } else if (const auto* floating = node.as_floating_point()) {
       assignment->number = floating->get();
     } else if (const auto* boolean = node.as_boolean()) {
+      if (variable.unit != nullptr && variable.unit->dimension != Dimension::kNumber) {
+        return Fail(node, "'" + variable.written + "' is in " + variable.unit_name +
+                              ": true and false are for bool or number units");
+      }
       assignment->number = boolean->get() ? 1 : 0;
     } else {
       return Fail(
@@ -144,6 +182,7 @@ class Reader {
     int until = 0;
     if (!Frame(table, "frame", &frame) || !Frame(table, "until", &until)) return false;
     if (frame == 0) return Fail(table, "[[at]] needs frame = N");
+    scenario_->entries.push_back({frame, until, PlaceOf(file_, table.source())});
     for (const auto& [key, node] : table) {
       const std::string_view name = key.str();
       if (name == "frame" || name == "until") continue;
@@ -163,7 +202,12 @@ class Reader {
           Ramp ramp;
           ramp.from = frame;
           ramp.until = until;
+          ramp.place = PlaceOf(file_, value.source());
           if (!Variable(value, variable.str(), &ramp.variable)) return false;
+          if (ramp.variable.kind == 'L' || IsTextUnit(ramp.variable)) {
+            return Fail(value, "'" + ramp.variable.written +
+                                   "': a ramp changes a number of the simulated aircraft");
+          }
           if (const auto* pair = value.as_array(); pair != nullptr && pair->size() == 2) {
             ramp.has_start = Number(*pair->get(0), &ramp.start);
             if (!ramp.has_start || !Number(*pair->get(1), &ramp.end)) {
@@ -181,6 +225,7 @@ class Reader {
             return Fail(entry, "click = \"TOOLTIP\" or \"#N\", or a list of them");
           ClickRequest click;
           click.frame = frame;
+          click.place = PlaceOf(file_, entry.source());
           std::string_view text = where->get();
           // "WHERE:EVENT" picks the mouse event; a tooltip may hold ':' too,
           // so only a known event name after the last ':' counts.
@@ -208,29 +253,264 @@ class Reader {
     return true;
   }
 
-  bool ReadEvent(const std::string& event, const toml::node& node) {
-    const toml::table* table = node.as_table();
-    if (table == nullptr) {
-      return Fail(node, event + " = { toggle = \"A:NAME, unit\" } or { set = \"A:NAME, unit\" }");
+  // A variable of the simulated aircraft an event changes.
+  bool EventVariable(const toml::node& node, const std::string& event, VariableName* variable) {
+    if (!node.is_string()) return Fail(node, event + ": the variable is a text in quotes");
+    if (!Variable(node, node.as_string()->get(), variable)) return false;
+    if (variable->kind == 'L') {
+      return Fail(node, event + ": events change the simulated aircraft, not L: variables");
     }
+    return true;
+  }
+
+  bool ReadEvent(const std::string& event, const toml::node& node) {
+    using Kind = EventAction::Kind;
+    static const std::pair<const char*, Kind> kKinds[] = {{"set", Kind::kSet},
+                                                          {"toggle", Kind::kToggle},
+                                                          {"increment", Kind::kIncrement},
+                                                          {"decrement", Kind::kDecrement},
+                                                          {"swap", Kind::kSwap}};
+    const std::string usage =
+        "toggle = VARIABLE, set = VARIABLE, increment = VARIABLE, decrement = VARIABLE or "
+        "swap = [VARIABLE, VARIABLE]";
+    const toml::table* table = node.as_table();
+    if (table == nullptr) return Fail(node, event + " = { ACTION }, ACTION one of " + usage);
     EventAction action;
     action.event = event;
-    const toml::node* toggle = table->get("toggle");
-    const toml::node* set = table->get("set");
-    const toml::node* target = toggle != nullptr ? toggle : set;
-    if (target == nullptr || (toggle != nullptr && set != nullptr) || !target->is_string()) {
-      return Fail(node,
-                  event + ": give either toggle = \"VARIABLE, unit\" or set = \"VARIABLE, unit\"");
+    const toml::node* target = nullptr;
+    for (const auto& [kind_name, kind] : kKinds) {
+      const toml::node* found = table->get(kind_name);
+      if (found == nullptr) continue;
+      if (target != nullptr) return Fail(*found, event + ": give only one of " + usage);
+      target = found;
+      action.kind = kind;
     }
-    action.toggle = toggle != nullptr;
-    if (!Variable(*target, target->as_string()->get(), &action.variable)) return false;
-    if (const toml::node* value = table->get("value")) {
-      if (action.toggle || !Number(*value, &action.value)) {
-        return Fail(*value, event + ": value = NUMBER goes with set");
+    if (target == nullptr) return Fail(node, event + ": give either " + usage);
+    const bool stepping = action.kind == Kind::kIncrement || action.kind == Kind::kDecrement;
+    for (const auto& [key, value] : *table) {
+      const std::string_view name = key.str();
+      const bool fits = (name == "value" && action.kind == Kind::kSet) ||
+                        (stepping && (name == "step" || name == "min" || name == "max" ||
+                                      name == "wrap" || name == "fraction" || name == "whole")) ||
+                        &value == target;
+      if (!fits) {
+        return Fail(value, event + ": '" + std::string(name) +
+                               "' does not go here (set takes value; increment and decrement "
+                               "take step, min, max, wrap, fraction and whole)");
       }
+    }
+    if (action.kind == Kind::kSwap) {
+      const toml::array* pair = target->as_array();
+      if (pair == nullptr || pair->size() != 2) {
+        return Fail(*target, event + ": swap = [\"VARIABLE, unit\", \"VARIABLE, unit\"]");
+      }
+      if (!EventVariable(*pair->get(0), event, &action.variable) ||
+          !EventVariable(*pair->get(1), event, &action.other)) {
+        return false;
+      }
+      const Unit* a = action.variable.unit;
+      const Unit* b = action.other.unit;
+      if (a != nullptr && b != nullptr && a->dimension != b->dimension) {
+        return Fail(*target,
+                    event + ": " + a->name + " and " + b->name + " do not measure the same thing");
+      }
+      scenario_->events.push_back(std::move(action));
+      return true;
+    }
+    if (!EventVariable(*target, event, &action.variable)) return false;
+    if (const toml::node* value = table->get("value")) {
+      if (!Number(*value, &action.value)) return Fail(*value, event + ": value = NUMBER");
       action.has_value = true;
     }
+    if (stepping) {
+      if (IsTextUnit(action.variable)) return Fail(*target, event + ": a text has no steps");
+      const auto number = [&](const char* key, bool* has, double* out) {
+        const toml::node* found = table->get(key);
+        if (found == nullptr) return true;
+        if (!Number(*found, out)) return Fail(*found, event + ": " + key + " = NUMBER");
+        if (has != nullptr) *has = true;
+        return true;
+      };
+      if (!number("step", nullptr, &action.step) ||
+          !number("min", &action.has_minimum, &action.minimum) ||
+          !number("max", &action.has_maximum, &action.maximum) ||
+          !number("fraction", nullptr, &action.fraction) ||
+          !number("whole", nullptr, &action.whole)) {
+        return false;
+      }
+      if (const toml::node* wrap = table->get("wrap")) {
+        if (!wrap->is_boolean()) return Fail(*wrap, event + ": wrap = true or false");
+        action.wrap = wrap->as_boolean()->get();
+      }
+      if (!(action.step > 0)) return Fail(node, event + ": step must be above 0");
+      if (action.fraction < 0 || action.whole < 0 || (action.fraction > 0 && action.whole > 0)) {
+        return Fail(node, event + ": give fraction or whole, above 0, not both");
+      }
+      if (action.has_minimum && action.has_maximum && action.minimum > action.maximum) {
+        return Fail(node, event + ": min is above max");
+      }
+      if (action.wrap && !(action.has_minimum && action.has_maximum)) {
+        return Fail(node, event + ": wrap needs both min and max");
+      }
+    }
     scenario_->events.push_back(std::move(action));
+    return true;
+  }
+
+  // A text or a number an expectation wants; "~..." is a regular expression.
+  bool ReadExpected(const toml::node& node, const std::string& what, Expected* expected) {
+    if (const auto* text = node.as_string()) {
+      expected->is_text = true;
+      const std::string& written = text->get();
+      if (!written.empty() && written[0] == '~') {
+        expected->text = written.substr(1);
+        try {
+          expected->pattern = std::make_shared<const std::regex>(expected->text);
+        } catch (const std::regex_error& error) {
+          return Fail(node, what + ": '" + expected->text +
+                                "' is not a regular expression: " + error.what());
+        }
+      } else {
+        expected->text = written;
+      }
+      return true;
+    }
+    if (const auto* boolean = node.as_boolean()) {
+      expected->number = boolean->get() ? 1 : 0;
+      return true;
+    }
+    if (!Number(node, &expected->number)) {
+      return Fail(node, what + ": expect a number, true/false or a text");
+    }
+    return true;
+  }
+
+  bool ReadExpect(const toml::table& table) {
+    Expectation expectation;
+    expectation.place = PlaceOf(file_, table.source());
+    int frame = 0;
+    if (!Frame(table, "frame", &frame)) return false;
+    if (frame == 0) return Fail(table, "[[expect]] needs frame = N");
+    expectation.frame = frame;
+    if (const toml::node* tolerance = table.get("tolerance")) {
+      if (!Number(*tolerance, &expectation.tolerance) || !(expectation.tolerance >= 0)) {
+        return Fail(*tolerance, "tolerance = a number from 0");
+      }
+    }
+    for (const auto& [key, node] : table) {
+      const std::string_view name = key.str();
+      if (name == "frame" || name == "tolerance") continue;
+      if (name == "name") {
+        if (!node.is_string()) return Fail(node, "name = \"TEXT\"");
+        expectation.name = node.as_string()->get();
+      } else if (name == "text") {
+        const toml::table* texts = node.as_table();
+        if (texts == nullptr) return Fail(node, "text = { \"ELEMENT or #N\" = \"TEXT\", ... }");
+        for (const auto& [element, value] : *texts) {
+          Expectation::Text text;
+          text.element = std::string(Trim(element.str()));
+          text.place = PlaceOf(file_, value.source());
+          if (!value.is_string())
+            return Fail(value, "the text of '" + text.element + "': \"TEXT\"");
+          if (!ReadExpected(value, "text of '" + text.element + "'", &text.expected)) return false;
+          expectation.texts.push_back(std::move(text));
+        }
+      } else if (name == "value" || name == "storage") {
+        const toml::table* values = node.as_table();
+        if (values == nullptr) {
+          return Fail(node, std::string(name) + " = { \"VARIABLE, unit\" = VALUE, ... }");
+        }
+        for (const auto& [written, value] : *values) {
+          Expectation::Variable check;
+          check.place = PlaceOf(file_, value.source());
+          if (!Variable(value, written.str(), &check.variable)) return false;
+          const bool module = check.variable.kind == 'C' &&
+                              vellomar::FoldAscii(check.variable.callback) == "vellomar";
+          if (name == "storage" && !module) {
+            return Fail(value, "'" + check.variable.written +
+                                   "': storage is read by module keyword, C:VELLOMAR:KEYWORD");
+          }
+          if (!ReadExpected(value, "'" + check.variable.written + "'", &check.expected)) {
+            return false;
+          }
+          if (check.variable.kind == 'L' && check.expected.is_text) {
+            return Fail(value, "'" + check.variable.written + "': L: variables hold numbers");
+          }
+          expectation.values.push_back(std::move(check));
+        }
+      } else if (name == "events") {
+        const toml::array* events = node.as_array();
+        if (events == nullptr) return Fail(node, "events = [\"NAME\", \"NAME PARAMETER\", ...]");
+        expectation.has_events = true;
+        expectation.events_place = PlaceOf(file_, node.source());
+        for (const toml::node& entry : *events) {
+          const auto* text = entry.as_string();
+          if (text == nullptr) return Fail(entry, "an event is \"NAME\" or \"NAME PARAMETER\"");
+          std::string_view written = Trim(text->get());
+          Expectation::Event event;
+          const size_t blank = written.find_first_of(" \t");
+          event.name = std::string(written.substr(0, blank));
+          if (event.name.size() > 2 && (event.name[0] == 'K' || event.name[0] == 'k') &&
+              event.name[1] == ':') {
+            event.name = event.name.substr(2);
+          }
+          if (blank != std::string_view::npos) {
+            const std::string parameter(Trim(written.substr(blank)));
+            char* end = nullptr;
+            event.parameter = std::strtod(parameter.c_str(), &end);
+            if (parameter.empty() || end != parameter.c_str() + parameter.size()) {
+              return Fail(entry, "'" + std::string(written) +
+                                     "': an event is NAME or NAME PARAMETER, a number");
+            }
+            event.has_parameter = true;
+          }
+          if (event.name.empty()) return Fail(entry, "an event needs a name");
+          expectation.events.push_back(std::move(event));
+        }
+      } else {
+        return Fail(node, "unknown key '" + std::string(name) +
+                              "' in [[expect]] (expected frame, name, text, value, events, "
+                              "storage or tolerance)");
+      }
+    }
+    scenario_->expectations.push_back(std::move(expectation));
+    return true;
+  }
+
+  // A ramp owns its variable from its first frame to its last: a set or
+  // another ramp of that variable then would be lost.
+  bool CheckOverlaps() {
+    const std::vector<Ramp>& ramps = scenario_->ramps;
+    for (size_t i = 0; i < ramps.size(); ++i) {
+      const Ramp& ramp = ramps[i];
+      const std::string key = VariableKey(ramp.variable);
+      const std::string span = "ramped from frame " + std::to_string(ramp.from) + " to " +
+                               std::to_string(ramp.until) + " (" + LineOf(ramp.place) + ")";
+      for (const auto& [frame, change] : scenario_->changes) {
+        if (frame < ramp.from || frame > ramp.until || VariableKey(change.variable) != key) {
+          continue;
+        }
+        const Place& later = change.place.line > ramp.place.line ? change.place : ramp.place;
+        problem = MakeDiagnostic(Severity::kUnreadable, later,
+                                 "'" + change.variable.written + "' is set at frame " +
+                                     std::to_string(frame) + " (" + LineOf(change.place) +
+                                     ") and " + span + ": one frame gives a variable one value");
+        return false;
+      }
+      for (size_t j = i + 1; j < ramps.size(); ++j) {
+        const Ramp& other = ramps[j];
+        if (other.from > ramp.until || other.until < ramp.from ||
+            VariableKey(other.variable) != key) {
+          continue;
+        }
+        problem = MakeDiagnostic(Severity::kUnreadable, other.place,
+                                 "'" + other.variable.written + "' is " + span +
+                                     " and again from frame " + std::to_string(other.from) +
+                                     " to " + std::to_string(other.until) +
+                                     ": one frame gives a variable one value");
+        return false;
+      }
+    }
     return true;
   }
 
@@ -249,9 +529,9 @@ bool ParseVariableName(std::string_view written, VariableName* variable, std::st
     return false;
   }
   const char kind = variable->kind;
-  if (kind != 'A' && kind != 'E' && kind != 'P' && kind != 'M' && kind != 'C') {
-    *problem = quoted +
-               ": a scenario sets A:, E:, P:, M: and C: variables (L: and G: belong to the gauges)";
+  if (kind != 'A' && kind != 'E' && kind != 'P' && kind != 'M' && kind != 'C' && kind != 'L') {
+    *problem =
+        quoted + ": a scenario sets A:, E:, P:, M:, C: and L: variables (G: belong to each gauge)";
     return false;
   }
   switch (error) {
@@ -380,43 +660,116 @@ bool ParseClickOption(std::string_view option, ClickRequest* click, std::string*
   return true;
 }
 
+int Scenario::LastFrame() const {
+  int last = 1;
+  if (!changes.empty()) last = std::max(last, changes.rbegin()->first);
+  for (const Ramp& ramp : ramps) last = std::max(last, ramp.until);
+  for (const ClickRequest& click : clicks) last = std::max(last, click.frame);
+  for (const Expectation& expectation : expectations) last = std::max(last, expectation.frame);
+  for (const At& at : entries) last = std::max({last, at.frame, at.until});
+  return last;
+}
+
+namespace {
+
+// Twelve significant digits: steps of 0.025 MHz stay on their grid however
+// many times a knob turns.
+double Tidy(double value) {
+  if (!std::isfinite(value) || value == 0) return value;
+  const double scale = std::pow(10.0, 11 - std::floor(std::log10(std::fabs(value))));
+  return std::isfinite(scale) ? std::round(value * scale) / scale : value;
+}
+
+// An increment or a decrement of `value` (in the action's unit).
+double Step(const EventAction& action, double value) {
+  const double slack = action.step * 1e-9;
+  // `part` steps, `kept` stays.
+  double kept = 0;
+  double part = value;
+  const double size = action.fraction > 0 ? action.fraction : action.whole;
+  if (size > 0) {
+    const double multiples = std::floor(value / size + 1e-9) * size;
+    kept = action.fraction > 0 ? multiples : value - multiples;
+    part = value - kept;
+  }
+  part += action.kind == EventAction::Kind::kIncrement ? action.step : -action.step;
+  if (action.has_maximum && part > action.maximum + slack) {
+    part = action.wrap ? action.minimum : action.maximum;
+  } else if (action.has_minimum && part < action.minimum - slack) {
+    part = action.wrap ? action.maximum : action.minimum;
+  }
+  return Tidy(kept + part);
+}
+
+}  // namespace
+
 SimVariable* ScenarioPlayer::Find(const VariableName& variable) const {
   return sim_->Find(variable.kind, variable.callback, variable.name, variable.index);
 }
 
-void ScenarioPlayer::Apply(const Assignment& assignment, SimState* sim) {
+void ScenarioPlayer::Apply(const Assignment& assignment) {
   const VariableName& name = assignment.variable;
-  SimVariable* variable = sim->Find(name.kind, name.callback, name.name, name.index);
+  if (name.kind == 'L') {
+    if (local_writer_) local_writer_(assignment);
+    return;
+  }
+  SimVariable* variable = Find(name);
   if (assignment.is_text) {
-    sim->SetText(variable, assignment.text);
+    sim_->SetText(variable, assignment.text);
   } else {
-    sim->Set(variable, name.unit, assignment.number);
+    sim_->Set(variable, name.unit, assignment.number);
   }
 }
 
 void ScenarioPlayer::Start() {
-  for (const Assignment& assignment : scenario_->initial) Apply(assignment, sim_);
+  for (const Assignment& assignment : scenario_->initial) Apply(assignment);
+  // Every variable the scenario names exists from the start, set or not.
+  for (const auto& [frame, change] : scenario_->changes) {
+    if (change.variable.kind != 'L') Find(change.variable);
+  }
+  for (const Ramp& ramp : scenario_->ramps) Find(ramp.variable);
   for (const EventAction& action : scenario_->events) {
     SimVariable* variable = Find(action.variable);
     SimState* sim = sim_;
     const Unit* unit = action.variable.unit;
-    if (action.toggle) {
-      sim->OnEvent(action.event, [sim, variable](double) {
-        sim->Set(variable, nullptr, variable->base != 0 ? 0 : 1);
-      });
-    } else {
-      const bool fixed = action.has_value;
-      const double value = action.value;
-      sim->OnEvent(action.event, [sim, variable, unit, fixed, value](double parameter) {
-        sim->Set(variable, unit, fixed ? value : parameter);
-      });
+    switch (action.kind) {
+      case EventAction::Kind::kToggle:
+        sim->OnEvent(action.event, [sim, variable](double) {
+          sim->Set(variable, nullptr, variable->base != 0 ? 0 : 1);
+        });
+        break;
+      case EventAction::Kind::kSet: {
+        const bool fixed = action.has_value;
+        const double value = action.value;
+        sim->OnEvent(action.event, [sim, variable, unit, fixed, value](double parameter) {
+          sim->Set(variable, unit, fixed ? value : parameter);
+        });
+        break;
+      }
+      case EventAction::Kind::kIncrement:
+      case EventAction::Kind::kDecrement:
+        sim->OnEvent(action.event, [sim, variable, unit, action](double) {
+          const double value = unit != nullptr ? FromBase(*unit, variable->base) : variable->base;
+          sim->Set(variable, unit, Step(action, value));
+        });
+        break;
+      case EventAction::Kind::kSwap: {
+        SimVariable* other = Find(action.other);
+        sim->OnEvent(action.event, [variable, other](double) {
+          std::swap(variable->is_text, other->is_text);
+          std::swap(variable->base, other->base);
+          std::swap(variable->text, other->text);
+          variable->set = other->set = true;  // the event gave both their values
+        });
+        break;
+      }
     }
   }
 }
 
 void ScenarioPlayer::BeforeFrame(int frame) {
   const auto range = scenario_->changes.equal_range(frame);
-  for (auto change = range.first; change != range.second; ++change) Apply(change->second, sim_);
+  for (auto change = range.first; change != range.second; ++change) Apply(change->second);
   for (size_t i = 0; i < scenario_->ramps.size(); ++i) {
     const Ramp& ramp = scenario_->ramps[i];
     if (frame < ramp.from || frame > ramp.until) continue;

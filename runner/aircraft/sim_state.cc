@@ -34,6 +34,12 @@ SimVariable* SimState::Find(char kind, std::string_view callback, std::string_vi
   return &variables_.back();
 }
 
+const SimVariable* SimState::Lookup(char kind, std::string_view callback, std::string_view name,
+                                    int index) const {
+  const auto found = index_.find(std::make_tuple(KindKey(kind), Key(callback), Key(name), index));
+  return found != index_.end() ? found->second : nullptr;
+}
+
 void SimState::Set(SimVariable* variable, const Unit* unit, double value) {
   variable->set = true;
   variable->is_text = false;
@@ -77,7 +83,15 @@ void SimState::NoteUnsetRead(const SimVariable& variable, std::string_view unit)
     if (variable.index != 0) text += ":" + std::to_string(variable.index);
   }
   if (!unit.empty()) text += ", " + std::string(unit);
-  if (unset_seen_.emplace(Key(text), true).second) unset_reads_.push_back(text);
+  if (unset_seen_.emplace(Key(text), true).second) unset_reads_.emplace_back(text, &variable);
+}
+
+std::vector<std::string> SimState::unset_reads() const {
+  std::vector<std::string> names;
+  for (const auto& [name, variable] : unset_reads_) {
+    if (!variable->set) names.push_back(name);
+  }
+  return names;
 }
 
 }  // namespace runner

@@ -5,7 +5,9 @@
 // reads convert to the unit asked for.
 //
 // A variable nobody set reads 0 (or the empty text) and is remembered, with
-// the unit it was read with, so that a run can list what a gauge needed.
+// the unit it was read with, so that a run can list what a gauge needed:
+// the variables read while unset that nothing (the scenario, an event, a
+// script) set later in the run.
 #ifndef VELLOMAR_RUNNER_AIRCRAFT_SIM_STATE_H_
 #define VELLOMAR_RUNNER_AIRCRAFT_SIM_STATE_H_
 
@@ -15,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "runner/base/units.h"
@@ -45,6 +48,10 @@ class SimState {
   // in any case with blanks around them ignored; E: and P: are one namespace.
   // The address stays the same for the state's life.
   SimVariable* Find(char kind, std::string_view callback, std::string_view name, int index);
+  // The variable if something asked for it already (a gauge's script, the
+  // scenario), else null; makes nothing.
+  const SimVariable* Lookup(char kind, std::string_view callback, std::string_view name,
+                            int index) const;
 
   // Sets a number given in `unit` (null: already in base units), or a text.
   void Set(SimVariable* variable, const Unit* unit, double value);
@@ -62,15 +69,16 @@ class SimState {
 
   // Reading an unset variable: remembered once per variable and unit.
   void NoteUnsetRead(const SimVariable& variable, std::string_view unit);
-  // "A:NAME, unit" texts of the unset variables read, in first-read order.
-  const std::vector<std::string>& unset_reads() const { return unset_reads_; }
+  // "A:NAME, unit" texts of the variables read while unset that are still
+  // unset, in first-read order.
+  std::vector<std::string> unset_reads() const;
 
  private:
   std::deque<SimVariable> variables_;  // stable addresses
   std::map<std::tuple<char, std::string, std::string, int>, SimVariable*> index_;
   std::map<std::string, std::function<void(double)>> actions_;
   std::vector<FiredEvent> fired_;
-  std::vector<std::string> unset_reads_;
+  std::vector<std::pair<std::string, const SimVariable*>> unset_reads_;
   std::map<std::string, bool> unset_seen_;
 };
 

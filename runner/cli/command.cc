@@ -133,6 +133,10 @@ bool CheckSourceMix(const Options& options, bool* gauges, std::string* problem) 
     *problem = "--click, --json, --quiet, --changes, --from and --to need gauge files (.xml)";
     return false;
   }
+  if (gauge_files == 0 && !options.junit.empty()) {
+    *problem = "--junit needs gauge files (.xml)";
+    return false;
+  }
   return true;
 }
 
@@ -140,6 +144,12 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
                std::ostream& out, std::ostream& err) {
   Workbench bench(&err);
   if (const int status = bench.ReadScenario(options, err); status != 0) return status;
+  if (!bench.scenario().expectations.empty()) {
+    WriteMessage(err, FormatDiagnostic(MakeDiagnostic(
+                          Severity::kUnreadable, bench.scenario().expectations.front().place,
+                          "[[expect]] is checked in runs of gauge files (.xml)")));
+    return 1;
+  }
   std::vector<std::string> texts;
   for (const Source& source : options.sources) {
     texts.emplace_back();
@@ -191,12 +201,12 @@ int RunScripts(const Options& options, const std::string& default_module, std::i
         sites.push_back(ScriptSite(file, expression));
       }
     }
-    if (!MakeExplainer(options.explain, options.frames, sites, false, &out, &explainer, &problem)) {
+    if (!MakeExplainer(options.explain, bench.frames(), sites, false, &out, &explainer, &problem)) {
       WriteMessage(err, problem);
       return 2;
     }
   }
-  for (int frame = 1; all_loaded && frame <= options.frames; ++frame) {
+  for (int frame = 1; all_loaded && frame <= bench.frames(); ++frame) {
     bench.BeginFrame(frame);
     if (explainer) explainer->BeginFrame(frame);
     for (const Loaded& gauge : loaded) {

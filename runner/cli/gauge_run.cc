@@ -4,6 +4,7 @@
 
 #include "runner/base/diagnostics.h"
 #include "runner/cli/dump.h"
+#include "runner/cli/expectations.h"
 #include "runner/cli/explain.h"
 #include "runner/cli/trace.h"
 #include "runner/cli/workbench.h"
@@ -65,13 +66,17 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
   for (const ClickRequest& click : bench.scenario().clicks) {
     if (!panel.AddClick(click, &problem)) {
       messages.flush();
-      WriteMessage(err, problem);
-      return options.sim.empty() ? 2 : 1;
+      // A scenario's click is the scenario's mistake, at its place.
+      WriteMessage(err, click.place.line > 0 ? FormatDiagnostic(MakeDiagnostic(
+                                                   Severity::kUnreadable, click.place, problem))
+                                             : problem);
+      return click.place.line > 0 ? 1 : 2;
     }
   }
+  const int last_frame = bench.frames();
   std::unique_ptr<Explainer> explainer;
-  if (!MakeExplainer(options.explain, options.frames, GaugeSites(panel), true, &messages,
-                     &explainer, &problem)) {
+  if (!MakeExplainer(options.explain, last_frame, GaugeSites(panel), true, &messages, &explainer,
+                     &problem)) {
     messages.flush();
     WriteMessage(err, problem);
     return 2;
@@ -87,7 +92,7 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
   PictureRun picture_run(picture_options, &bench.diagnostics());
   if (pictures) {
     panel.set_keep_elements(true);
-    if (!picture_run.Start(panel, options.frames, &problem)) {
+    if (!picture_run.Start(panel, last_frame, &problem)) {
       messages.flush();
       WriteMessage(err, problem);
       return 2;
@@ -102,16 +107,25 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     return 2;
   }
   bench.StartScenario();
+  Expectations expectations(&bench.scenario(), &panel, &bench.engine(), &bench.sim(),
+                            &bench.session(), &bench.diagnostics());
+  if (Diagnostic wrong; !expectations.Prepare(&wrong)) {
+    messages.flush();
+    WriteMessage(err, FormatDiagnostic(wrong));
+    return 1;
+  }
 
   std::vector<GaugeFrame> frames;
-  for (int frame = 1; frame <= options.frames; ++frame) {
+  for (int frame = 1; frame <= last_frame; ++frame) {
     trace.BeginFrame(frame);
     bench.BeginFrame(frame);
+    const bool expecting = expectations.Before(frame);
     if (explainer) explainer->BeginFrame(frame);
     panel.RunFrame(frame, &frames);
     bench.EndFrame();
     if (explainer) explainer->EndFrame(frame);
     trace.Gauges(frame, frames);
+    if (expecting) expectations.Check(frame, frames);
 #if VELLOMAR_DRAWING
     if (pictures && picture_run.Wanted(frame) && !picture_run.Frame(frame, frames, &problem)) {
       WriteMessage(messages, problem);
@@ -131,6 +145,15 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
   }
 #endif
 
+  expectations.Finish(last_frame);
+  int junit_failures = 0;
+  if (!options.junit.empty() &&
+      !expectations.WriteJunit(options.junit, options.sim.empty() ? "vellomar-run" : options.sim,
+                               &problem)) {
+    WriteMessage(messages, problem);
+    ++junit_failures;
+  }
+
   RunSummary summary;
   summary.gauges = panel.gauges() + unreadable;
   summary.unreadable = unreadable;
@@ -139,9 +162,11 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
   summary.ran = summary.scripts - summary.failed;
   summary.warnings = bench.diagnostics().warnings();
   summary.unset = bench.sim().unset_reads();
+  summary.expectations = expectations.checked();
+  summary.met = expectations.met();
   trace.Summary(summary);
   bench.Close(out, err);
-  return bench.ExitStatus(options.strict, summary.failed + picture_failures);
+  return bench.ExitStatus(options.strict, summary.failed + picture_failures + junit_failures);
 }
 
 }  // namespace runner

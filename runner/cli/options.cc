@@ -52,7 +52,9 @@ struct Command {
     app.add_option("--module", options->module,
                    "the module to load (default: the one beside vellomar-run)")
         ->type_name("PATH");
-    app.add_option("--frames", frames, "frames (update cycles) to run (default 1)")->type_name("N");
+    app.add_option("--frames", frames,
+                   "frames (update cycles) to run (default: to the scenario's last entry, or 1)")
+        ->type_name("N");
     app.add_option("--from", from, "gauge files: the first frame printed (all frames run)")
         ->type_name("N");
     app.add_option("--to", to, "gauge files: the last frame printed (all frames run)")
@@ -71,6 +73,9 @@ struct Command {
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--junit", options->junit,
+                   "gauge files: write the scenario's expectations to FILE as JUnit XML")
+        ->type_name("FILE");
     app.add_option("--explain", options->explain,
                    "show one scripting site run word by word in one frame: 'WHERE@FRAME'")
         ->type_name("WHERE@FRAME");
@@ -130,6 +135,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
         extra + "'";
     return false;
   }
+  options->frames_given = !command.frames.empty();
   const std::pair<const char*, std::pair<const std::string*, int*>> counts[] = {
       {"--frames", {&command.frames, &options->frames}},
       {"--from", {&command.from, &options->from}},
@@ -208,12 +214,13 @@ std::string Usage() {
          "  -e SCRIPT        a script given on the command line\n"
          "  -s TEMPLATE      a text template given on the command line; prints its text\n"
          "  --module PATH    the module to load (default: the one beside vellomar-run)\n"
-         "  --frames N       frames (update cycles) to run (default 1)\n"
+         "  --frames N       frames (update cycles) to run (default: the scenario's last, or 1)\n"
          "  --sim FILE       the simulated aircraft: a scenario file (TOML)\n"
          "  --set 'A:NAME, unit=VALUE'  set a simulator variable before the first frame\n"
          "  --click 'WHERE@FRAME[:EVENT]'  click a mouse area (tooltip text, id or #N)\n"
          "  --explain 'WHERE@FRAME'  show a site's run word by word (id, #N, Update, LINE)\n"
          "  --dump           print the module's arrays and user variables at the end\n"
+         "  --junit FILE     gauge files: write the scenario's expectations as JUnit XML\n"
          "  --strict         warnings make the exit status 1\n"
          "  --quiet          gauge files: print only errors, warnings and the summary\n"
          "  --json           gauge files: print JSON Lines, one object per frame and gauge\n"

@@ -26,6 +26,7 @@ struct Source {
 struct Options {
   std::string module;  // empty: the module beside vellomar-run
   int frames = 1;
+  bool frames_given = false;  // --frames given; else the run lasts as long as the scenario
   bool dump = false;
   bool strict = false;
   bool quiet = false;
@@ -38,6 +39,7 @@ struct Options {
   std::string sim;                  // --sim FILE
   std::vector<std::string> sets;    // --set 'A:NAME, unit=VALUE', in order
   std::vector<std::string> clicks;  // --click 'WHERE@FRAME', in order
+  std::string junit;                // --junit FILE: the scenario's expectations as JUnit XML
   std::string explain;              // --explain 'WHERE@FRAME' (see runner/cli/explain.h)
   std::vector<Source> sources;      // in the order given
   // Pictures of gauge frames (see runner/drawing/pictures.h).

@@ -645,6 +645,8 @@ void Trace::Summary(const RunSummary& summary) {
     line.BeginArray("unset");
     for (const std::string& name : summary.unset) line.Text(name);
     line.EndArray();
+    line.IntegerField("expectations", summary.expectations);
+    line.IntegerField("met", summary.met);
     line.End();
     line.End();
     line.WriteTo(out_);
@@ -655,6 +657,11 @@ void Trace::Summary(const RunSummary& summary) {
         << " ran, " << summary.failed << " failed, " << summary.warnings
         << (summary.warnings == 1 ? " warning" : " warnings");
   if (summary.unreadable > 0) *out_ << ", " << summary.unreadable << " unreadable";
+  if (summary.expectations > 0) {
+    *out_ << ", " << summary.expectations
+          << (summary.expectations == 1 ? " expectation, " : " expectations, ") << summary.met
+          << " met";
+  }
   *out_ << '\n';
   for (const std::string& name : summary.unset) *out_ << "unset " << name << '\n';
 }

@@ -59,6 +59,8 @@ struct RunSummary {
   int warnings = 0;
   int unreadable = 0;              // gauge files that did not load at all (counted in gauges)
   std::vector<std::string> unset;  // "A:NAME, unit"
+  int expectations = 0;            // the scenario's [[expect]] checked
+  int met = 0;                     // and met
 };
 
 // The version of the JSON output's schema, in its first object.

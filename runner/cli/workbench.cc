@@ -1,5 +1,6 @@
 #include "runner/cli/workbench.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "runner/base/files.h"
@@ -29,6 +30,7 @@ int Workbench::ReadScenario(const Options& options, std::ostream& err) {
     }
     scenario_.initial.push_back(std::move(assignment));
   }
+  frames_ = options.frames_given ? options.frames : scenario_.LastFrame();
   for (const std::string& text : options.clicks) {
     ClickRequest click;
     if (!ParseClickOption(text, &click, &problem)) {
@@ -37,13 +39,27 @@ int Workbench::ReadScenario(const Options& options, std::ostream& err) {
     }
     // A scenario may run longer than this run; a click asked for here must
     // happen.
-    if (click.frame > options.frames) {
+    if (!options.frames_given) frames_ = std::max(frames_, click.frame);
+    if (click.frame > frames_) {
       WriteMessage(err, "--click '" + text + "': frame " + std::to_string(click.frame) +
                             " is after the last frame (--frames " + std::to_string(options.frames) +
                             ")");
       return 2;
     }
     scenario_.clicks.push_back(std::move(click));
+  }
+  // What a shorter run leaves out is said, at its place.
+  const std::string last = " the last frame (--frames " + std::to_string(frames_) + ")";
+  for (const Scenario::At& at : scenario_.entries) {
+    if (at.frame > frames_) {
+      diagnostics_.Report(MakeDiagnostic(
+          Severity::kWarning, at.place,
+          "[[at]] frame " + std::to_string(at.frame) + " is after" + last + ": it is not reached"));
+    } else if (at.until > frames_) {
+      diagnostics_.Report(
+          MakeDiagnostic(Severity::kWarning, at.place,
+                         "its ramps end at frame " + std::to_string(at.until) + ", after" + last));
+    }
   }
   return 0;
 }
@@ -53,11 +69,20 @@ bool Workbench::Open(const std::string& path, std::string* problem) {
   std::string not_started;
   session_.Start(0, &not_started);
   engine_ = std::make_unique<Engine>(&session_.host(), &sim_, &diagnostics_);
+  WriteLocals();
   return true;
 }
 
 void Workbench::OpenWithoutModule() {
   engine_ = std::make_unique<Engine>(nullptr, &sim_, &diagnostics_);
+  WriteLocals();
+}
+
+void Workbench::WriteLocals() {
+  Engine* engine = engine_.get();
+  player_.set_local_writer([engine](const Assignment& assignment) {
+    engine->SetLocal(assignment.variable.name, assignment.variable.unit, assignment.number);
+  });
 }
 
 void Workbench::StartScenario() { player_.Start(); }

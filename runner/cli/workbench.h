@@ -43,9 +43,13 @@ class Workbench {
   ~Workbench();
 
   // Reads the scenario file (--sim) and the --set and --click options into
-  // the scenario. Returns 0, or the exit status with the message written to
-  // `err`.
+  // the scenario, and settles how many frames the run lasts: --frames, or
+  // up to the scenario's last entry. Entries after the last frame --frames
+  // gives are warned about. Returns 0, or the exit status with the message
+  // written to `err`.
   int ReadScenario(const Options& options, std::ostream& err);
+  // The frames the run lasts (after ReadScenario).
+  int frames() const { return frames_; }
 
   // Loads the module at `path`, starts it and makes the engine on it. A
   // module that registered nothing still runs: the gauges' C: values then
@@ -84,6 +88,7 @@ class Workbench {
 
  private:
   void Release();
+  void WriteLocals();
 
   Scenario scenario_;
   Diagnostics diagnostics_;
@@ -92,6 +97,7 @@ class Workbench {
   hostsim::Session session_;
   std::unique_ptr<Engine> engine_;
   bool written_ = true;
+  int frames_ = 1;
 };
 
 }  // namespace runner

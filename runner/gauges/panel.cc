@@ -230,36 +230,48 @@ int Panel::AddGauge(const GaugeModel& model) {
 
 bool Panel::AddClick(const ClickRequest& click, std::string* problem) {
   PendingClick pending{click.frame, -1, 0, click.event};
-  if (click.where.size() > 1 && click.where[0] == '#') {
-    const std::string digits = click.where.substr(1);
-    const bool number =
-        digits.find_first_not_of("0123456789") == std::string::npos && digits.size() < 9;
-    size_t wanted = number ? static_cast<size_t>(std::stoul(digits)) : 0;
-    for (size_t g = 0; g < gauges_.size() && wanted > 0; ++g) {
-      if (wanted <= gauges_[g]->areas.size()) {
-        pending.gauge = static_cast<int>(g);
-        pending.area = wanted - 1;
-        break;
+  const auto find = [this, &pending](const std::string& where) {
+    if (where.size() > 1 && where[0] == '#') {
+      const std::string digits = where.substr(1);
+      const bool number =
+          digits.find_first_not_of("0123456789") == std::string::npos && digits.size() < 9;
+      size_t wanted = number ? static_cast<size_t>(std::stoul(digits)) : 0;
+      for (size_t g = 0; g < gauges_.size() && wanted > 0; ++g) {
+        if (wanted <= gauges_[g]->areas.size()) {
+          pending.gauge = static_cast<int>(g);
+          pending.area = wanted - 1;
+          break;
+        }
+        wanted -= gauges_[g]->areas.size();
       }
-      wanted -= gauges_[g]->areas.size();
+      return pending.gauge >= 0;
     }
-  } else {
-    const std::string wanted = Fold(click.where);
+    const std::string wanted = Fold(where);
     for (size_t g = 0; g < gauges_.size() && pending.gauge < 0; ++g) {
       for (size_t a = 0; a < gauges_[g]->areas.size(); ++a) {
         const MouseArea& area = *gauges_[g]->areas[a].area;
-        if (Fold(area.tooltip) == wanted ||
-            Fold(area.name) == Fold("MouseArea '" + click.where + "'")) {
+        if (Fold(area.tooltip) == wanted || Fold(area.name) == Fold("MouseArea '" + where + "'")) {
           pending.gauge = static_cast<int>(g);
           pending.area = a;
           break;
         }
       }
     }
-  }
-  if (pending.gauge < 0) {
-    *problem = "--click '" + click.where + "@" + std::to_string(click.frame) +
-               "': no mouse area has that tooltip or id, or that number (#1 to #" +
+    return pending.gauge >= 0;
+  };
+  const bool scenario = click.place.line > 0;
+  const std::string asked =
+      scenario ? "click '" + click.where + "'"
+               : "--click '" + click.where + "@" + std::to_string(click.frame) + "'";
+  if (!find(click.where)) {
+    const size_t colon = click.where.rfind(':');
+    if (scenario && colon != std::string::npos && find(click.where.substr(0, colon))) {
+      *problem = asked + ": no mouse event is called '" +
+                 std::string(Trim(std::string_view(click.where).substr(colon + 1))) +
+                 "' (LeftSingle, RightSingle, WheelUp...)";
+      return false;
+    }
+    *problem = asked + ": no mouse area has that tooltip or id, or that number (#1 to #" +
                std::to_string([this] {
                  size_t count = 0;
                  for (const auto& gauge : gauges_) count += gauge->areas.size();

@@ -129,7 +129,9 @@ class Panel {
 
   // Finds the mouse area a click names: "#N" (the Nth area of the panel, in
   // the order the gauges were given, counting from 1), or an area's tooltip
-  // text, tooltip ID or id. False with the reason when none matches.
+  // text, tooltip ID or id. False with the reason when none matches; a
+  // scenario's click (one with a place) "WHERE:WORD" whose WHERE names an
+  // area is refused for its unknown mouse event.
   bool AddClick(const ClickRequest& click, std::string* problem);
 
   // Runs frame `frame` (from 1); what each gauge did goes to `*frames`, one
@@ -146,6 +148,7 @@ class Panel {
   // Whether frames carry GaugeFrame::elements (for pictures); off by
   // default, and then they cost nothing.
   void set_keep_elements(bool keep) { keep_elements_ = keep; }
+  bool keep_elements() const { return keep_elements_; }
   // What becomes of the diagnostics reported while a gauge runs: printed as
   // usual (the default), or also kept in GaugeFrame::messages, or only kept
   // (whoever reads the frames shows them).

@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "common/ascii_case.h"
 #include "hostsim/gauge.h"
 #include "hostsim/session.h"
 #include "runner/language/compiler.h"
@@ -302,6 +303,22 @@ std::vector<VariableChange> Engine::TakeChanges(int gauge) {
 }
 
 void Engine::AfterFrame() { state_->module->AfterFrame(frame_); }
+
+void Engine::SetLocal(const std::string& name, const Unit* unit, double value) {
+  auto& slot = state_->locals[vellomar::FoldAscii(name)];
+  if (!slot) {
+    slot = std::make_unique<NumberVariable>();
+    slot->name = "L:" + name;
+  }
+  slot->unit = unit != nullptr ? unit : &NumberUnit();
+  slot->written = value;
+  slot->value = ToBase(*slot->unit, value);
+}
+
+const NumberVariable* Engine::FindLocal(const std::string& name) const {
+  const auto found = state_->locals.find(vellomar::FoldAscii(name));
+  return found != state_->locals.end() ? found->second.get() : nullptr;
+}
 
 void Engine::ReleaseGauges() {
   for (auto& gauge : state_->gauges) gauge->module_gauge.reset();

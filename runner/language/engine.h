@@ -27,6 +27,7 @@
 #include "runner/base/place.h"
 #include "runner/base/units.h"
 #include "runner/base/value.h"
+#include "runner/language/variables.h"
 
 namespace runner {
 
@@ -105,6 +106,12 @@ class Engine {
   // L: and G: variables gauge `gauge` changed since the last call, in order
   // of first change (L: changes are reported to the gauge that made them).
   std::vector<VariableChange> TakeChanges(int gauge);
+
+  // Gives L:`name` a value in `unit` (null: number) before or between
+  // frames, as a scenario presets it: not traced as a gauge's change.
+  void SetLocal(const std::string& name, const Unit* unit, double value);
+  // L:`name` (any case), or null when no gauge and no scenario has it.
+  const NumberVariable* FindLocal(const std::string& name) const;
 
   // Drops every module callback the gauges hold.
   void ReleaseGauges();

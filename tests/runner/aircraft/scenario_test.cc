@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "runner/base/number_format.h"
 #include "runner/cli/options.h"
 
 namespace runner {
@@ -45,9 +46,42 @@ std::string Describe(const Scenario& scenario) {
            (click.event.empty() ? "" : ":" + click.event) + " ";
   }
   for (const EventAction& action : scenario.events) {
-    out += "K:" + action.event + (action.toggle ? " toggles " : " sets ") +
-           Describe(action.variable) +
-           (action.has_value ? " to " + std::to_string(action.value) : "") + " ";
+    using Kind = EventAction::Kind;
+    const char* verbs[] = {" sets ", " toggles ", " increments ", " decrements ", " swaps "};
+    out += "K:" + action.event + verbs[static_cast<int>(action.kind)] + Describe(action.variable) +
+           (action.has_value ? " to " + std::to_string(action.value) : "");
+    if (action.kind == Kind::kSwap) out += " and " + Describe(action.other);
+    if (action.kind == Kind::kIncrement || action.kind == Kind::kDecrement) {
+      out += " by " + FormatNumber(action.step) +
+             (action.has_minimum ? " from " + FormatNumber(action.minimum) : "") +
+             (action.has_maximum ? " to " + FormatNumber(action.maximum) : "") +
+             (action.wrap ? " wrapping" : "") +
+             (action.fraction > 0 ? " fraction " + FormatNumber(action.fraction) : "") +
+             (action.whole > 0 ? " whole " + FormatNumber(action.whole) : "");
+    }
+    out += " ";
+  }
+  for (const Expectation& expectation : scenario.expectations) {
+    out += "expect@" + std::to_string(expectation.frame) + " line " +
+           std::to_string(expectation.place.line);
+    if (!expectation.name.empty()) out += " '" + expectation.name + "'";
+    if (expectation.tolerance != Expectation::kDefaultTolerance) {
+      out += " tolerance " + FormatNumber(expectation.tolerance);
+    }
+    for (const Expectation::Text& text : expectation.texts) {
+      out += " text " + text.element + (text.expected.pattern != nullptr ? "~" : "=") +
+             text.expected.text;
+    }
+    for (const Expectation::Variable& value : expectation.values) {
+      out += " value " + Describe(value.variable) + "=" +
+             (value.expected.is_text ? value.expected.text : FormatNumber(value.expected.number));
+    }
+    if (expectation.has_events) out += " events";
+    for (const Expectation::Event& event : expectation.events) {
+      out +=
+          " " + event.name + (event.has_parameter ? "(" + FormatNumber(event.parameter) + ")" : "");
+    }
+    out += " ";
   }
   return out;
 }
@@ -85,6 +119,33 @@ const ScenarioCase kScenarioCases[] = {
      "AP_MASTER = { set = \"A:AUTOPILOT MASTER\", value = 1 }\n",
      "K:AP_MASTER sets A:AUTOPILOT MASTER to 1.000000 K:GEAR_TOGGLE toggles A:GEAR HANDLE "
      "POSITION,bool K:HEADING_BUG_SET sets A:AUTOPILOT HEADING LOCK DIR,degree "},
+    {"L: variables preset, in any unit",
+     "[set]\n\"L:AP bug, degrees\" = 350\n[[at]]\nframe = 2\nset = { \"l:n\" = 4 }\n",
+     "L:AP bug,degree=350.000000 @2 L:n=4.000000 "},
+    {"increments, decrements and swaps: a COM radio",
+     "[events]\n"
+     "COM_RADIO_WHOLE_INC = { increment = \"A:COM STANDBY FREQUENCY:1, MHz\", min = 118, "
+     "max = 136, wrap = true, whole = 1 }\n"
+     "COM_RADIO_FRACT_DEC = { decrement = \"A:COM STANDBY FREQUENCY:1, MHz\", step = 0.025, "
+     "min = 0, max = 0.975, wrap = true, fraction = 1 }\n"
+     "COM_STBY_RADIO_SWAP = { swap = [\"A:COM ACTIVE FREQUENCY:1, MHz\", "
+     "\"A:COM STANDBY FREQUENCY:1, kHz\"] }\n"
+     "HDG_DOWN = { decrement = \"A:HDG, degrees\", step = 5, min = 0 }\n",
+     "K:COM_RADIO_FRACT_DEC decrements A:COM STANDBY FREQUENCY#1,MHz by 0.025 from 0 to 0.975 "
+     "wrapping fraction 1 K:COM_RADIO_WHOLE_INC increments A:COM STANDBY FREQUENCY#1,MHz by 1 from "
+     "118 to 136 wrapping whole 1 K:COM_STBY_RADIO_SWAP swaps A:COM ACTIVE FREQUENCY#1,MHz and "
+     "A:COM "
+     "STANDBY FREQUENCY#1,KHz K:HDG_DOWN decrements A:HDG,degree by 5 from 0 "},
+    {"expectations of every kind",
+     "[[expect]]\nframe = 12\nname = \"climb\"\ntolerance = 0.5\n"
+     "text = { \"Readout\" = \"ALT 3500\", \"#3\" = \"~^FL\\\\d{3}$\" }\n"
+     "value = { \"L:AP bug, degrees\" = 350, \"A:GEAR, bool\" = true }\n"
+     "events = [\"GEAR_TOGGLE\", \"K:HEADING_BUG_SET 123\"]\n"
+     "storage = { \"C:VELLOMAR:CurrentWpt, string\" = \"SEA\" }\n"
+     "[[expect]]\nframe = 2\nevents = []\n",
+     "expect@12 line 1 'climb' tolerance 0.5 text #3~^FL\\d{3}$ text Readout=ALT 3500 value "
+     "C:VELLOMAR|CurrentWpt,string=SEA value A:GEAR,bool=1 value L:AP bug,degree=350 events "
+     "GEAR_TOGGLE HEADING_BUG_SET(123) expect@2 line 9 events "},
     {"kinds in any case and every form a script writes",
      "[set]\n\"a:X : 3 , feet\" = 1\n\"c:fs9gps:2:Name\" = 'x'\n\"e:Zulu Time, hours\" = 2\n"
      "\"A:Y, feet, ignored\" = 4\n\"m:X\" = 5\n",
@@ -96,9 +157,47 @@ const ScenarioCase kScenarioCases[] = {
     {"not TOML", "[set\n", nullptr, "s.toml:1:"},
     {"unknown unit", "[set]\n\"A:X, furlongs\" = 1\n", nullptr,
      "s.toml:2:19: error: 'A:X, furlongs': unknown unit"},
-    {"L: is the gauges'", "[set]\n\"L:X, number\" = 1\n", nullptr,
-     "L: and G: belong to the gauges"},
-    {"so is g:", "[set]\n\"g:Var1\" = 1\n", nullptr, "'g:Var1': a scenario sets A:"},
+    {"G: is each gauge's", "[set]\n\"g:Var1\" = 1\n", nullptr, "'g:Var1': a scenario sets A:"},
+    {"a text for a length", "[set]\n\"A:INDICATED ALTITUDE, feet\" = \"high\"\n", nullptr,
+     "s.toml:2:32: error: 'A:INDICATED ALTITUDE, feet' is a number in feet, not a text"},
+    {"true for a length", "[[at]]\nframe = 2\nset = { \"A:X, feet\" = true }\n", nullptr,
+     "s.toml:3:23: error: 'A:X, feet' is in feet: true and false"},
+    {"a text for an L: variable", "[set]\n\"L:X\" = \"a\"\n", nullptr, "L: variables hold numbers"},
+    {"a set and a ramp of one variable in one frame",
+     "[[at]]\nframe = 2\nuntil = 6\nramp = { \"A:X, feet\" = 9 }\n"
+     "[[at]]\nframe = 4\nset = { \"a:x, meters\" = 1 }\n",
+     nullptr,
+     "s.toml:7:25: error: 'a:x, meters' is set at frame 4 (line 7) and ramped from frame 2 to 6 "
+     "(line "
+     "4): one frame"},
+    {"two ramps of one variable at once",
+     "[[at]]\nframe = 2\nuntil = 6\nramp = { \"E:X\" = 9 }\n"
+     "[[at]]\nframe = 6\nuntil = 8\nramp = { \"P:X\" = 1 }\n",
+     nullptr,
+     "s.toml:8:18: error: 'P:X' is ramped from frame 2 to 6 (line 4) and again from frame 6"},
+    {"a ramp of an L: variable", "[[at]]\nframe = 1\nuntil = 3\nramp = { \"L:X\" = 9 }\n", nullptr,
+     "a ramp changes a number of the simulated aircraft"},
+    {"an event with two actions", "[events]\nX = { toggle = \"A:X\", increment = \"A:X\" }\n",
+     nullptr, "give only one of"},
+    {"wrap without limits", "[events]\nX = { increment = \"A:X\", max = 3, wrap = true }\n",
+     nullptr, "wrap needs both min and max"},
+    {"a step for set", "[events]\nX = { set = \"A:X\", step = 3 }\n", nullptr,
+     "s.toml:2:27: error: X: 'step' does not go here"},
+    {"a swap of a length and an angle",
+     "[events]\nX = { swap = [\"A:X, feet\", \"A:Y, degrees\"] }\n", nullptr,
+     "do not measure the same thing"},
+    {"an event setting an L: variable", "[events]\nX = { set = \"L:X\" }\n", nullptr,
+     "not L: variables"},
+    {"expect without frame", "[[expect]]\ntext = {}\n", nullptr, "needs frame"},
+    {"expect with an unknown key", "[[expect]]\nframe = 1\ntexts = {}\n", nullptr,
+     "s.toml:3:9: error: unknown key 'texts' in [[expect]]"},
+    {"a bad regular expression", "[[expect]]\nframe = 1\ntext = { \"#1\" = \"~(\" }\n", nullptr,
+     "s.toml:3:17: error: text of '#1': '(' is not a regular expression"},
+    {"storage other than the module's",
+     "[[expect]]\nframe = 1\nstorage = { \"A:X, string\" = \"a\" }\n", nullptr,
+     "storage is read by module keyword"},
+    {"an event parameter that is not a number", "[[expect]]\nframe = 1\nevents = [\"X one\"]\n",
+     nullptr, "PARAMETER, a number"},
     {"no kind", "[set]\n\"X\" = 1\n", nullptr, "'X' is not a variable"},
     {"no name", "[set]\n\"A: \" = 1\n", nullptr, "'A:' has no name"},
     {"no unit after the comma", "[set]\n\"A:X,\" = 1\n", nullptr, "units missing after ','"},
@@ -177,6 +276,63 @@ TEST(ScenarioTest, PlaysOverFrames) {
   EXPECT_EQ(events,
             "GEAR_TOGGLE -> 1 0 0\ngear_toggle -> 0 0 0\nHDG_SET -> 0 90 0\nAP_ON -> 0 90 1\n"
             "OTHER -> 0 90 1\n");
+}
+
+// A COM radio's whole and fraction knobs and its swap button, a knob that
+// stops at its limit, L: presets handed to the gauges' engine, and the
+// unset list, which leaves out what something set after it was read.
+TEST(ScenarioTest, PlaysKnobsSwapsAndPresets) {
+  Scenario scenario;
+  Diagnostic problem;
+  ASSERT_TRUE(ParseScenario(
+      "s.toml",
+      "[set]\n\"A:COM ACTIVE FREQUENCY:1, MHz\" = 118.5\n"
+      "\"A:COM STANDBY FREQUENCY:1, MHz\" = 136.975\n\"L:Bug, degrees\" = 90\n"
+      "[events]\n"
+      "WHOLE_INC = { increment = \"A:COM STANDBY FREQUENCY:1, MHz\", min = 118, max = 136, "
+      "wrap = true, whole = 1 }\n"
+      "FRACT_INC = { increment = \"A:COM STANDBY FREQUENCY:1, kHz\", step = 25, min = 0, "
+      "max = 975, wrap = true, fraction = 1000 }\n"
+      "FRACT_DEC = { decrement = \"A:COM STANDBY FREQUENCY:1, MHz\", step = 0.025, min = 0, "
+      "max = 0.975, wrap = true, fraction = 1 }\n"
+      "SWAP = { swap = [\"A:COM ACTIVE FREQUENCY:1, MHz\", \"A:COM STANDBY FREQUENCY:1, MHz\"] }\n"
+      "HDG_INC = { increment = \"A:HDG, degrees\", step = 40, max = 100 }\n",
+      &scenario, &problem))
+      << FormatDiagnostic(problem);
+  SimState sim;
+  ScenarioPlayer player(&scenario, &sim);
+  std::string locals;
+  player.set_local_writer([&locals](const Assignment& assignment) {
+    locals += assignment.variable.name + "=" + FormatNumber(assignment.number) + " " +
+              assignment.variable.unit->name;
+  });
+  SimVariable* heading = sim.Find('A', "", "HDG", 0);
+  sim.NoteUnsetRead(*heading, "degrees");
+  sim.NoteUnsetRead(*sim.Find('A', "", "OTHER", 0), "feet");
+  player.Start();
+  EXPECT_EQ(locals, "Bug=90 degree");
+  const auto mhz = [&sim](const char* name) {
+    const SimVariable* variable = sim.Find('A', "", name, 1);
+    return FormatNumber(FromBase(*FindUnit("MHz"), variable->base));
+  };
+  std::string radio;
+  for (const char* event :
+       {"WHOLE_INC", "FRACT_INC", "FRACT_INC", "FRACT_DEC", "SWAP", "FRACT_DEC", "WHOLE_INC"}) {
+    sim.Fire(0, event, 0);
+    radio += std::string(event) + " " + mhz("COM ACTIVE FREQUENCY") + " " +
+             mhz("COM STANDBY FREQUENCY") + "\n";
+  }
+  EXPECT_EQ(radio,
+            "WHOLE_INC 118.5 118.975\nFRACT_INC 118.5 118\nFRACT_INC 118.5 118.025\n"
+            "FRACT_DEC 118.5 118\nSWAP 118 118.5\nFRACT_DEC 118 118.475\n"
+            "WHOLE_INC 118 119.475\n");
+  std::string headings;
+  for (int i = 0; i < 3; ++i) {
+    sim.Fire(0, "HDG_INC", 0);
+    headings += FormatNumber(FromBase(*FindUnit("degrees"), heading->base)) + " ";
+  }
+  EXPECT_EQ(headings, "40 80 100 ") << "an unset heading is 0; the knob stops at max";
+  EXPECT_EQ(sim.unset_reads(), std::vector<std::string>{"A:OTHER, feet"});
 }
 
 struct OptionCase {

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <pugixml.hpp>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -43,6 +45,8 @@ TEST(GaugeRunTest, StatusesAndStreams) {
       "run_test_scenario.toml",
       "[set]\n\"A:INDICATED ALTITUDE, meters\" = 100\n[[at]]\nframe = 2\nclick = \"Gear\"\n");
   const std::string bad_scenario = WriteScript("run_test_bad.toml", "[set\n");
+  const std::string bad_click =
+      WriteScript("run_test_click.toml", "[[at]]\nframe = 1\nclick = [\"#1\", \"Gear:FooBar\"]\n");
   const std::string dividing =
       WriteScript("run_test_dividing.xml", "<Gauge><Update>1 0 /</Update></Gauge>");
   const std::string clicks = WriteScript(
@@ -117,6 +121,22 @@ TEST(GaugeRunTest, StatusesAndStreams) {
       {"bad --set", {"--set", "A:X, feet=abc", "GAUGE"}, 2, "", "neither a number"},
       {"--set without a unit", {"--set", "A:X feet=3", "GAUGE"}, 2, "", "give the unit"},
       {"bad scenario", {"--sim", bad_scenario, "GAUGE"}, 1, "", "run_test_bad.toml:1:"},
+      {"a scenario's unknown mouse event is the scenario's",
+       {"--sim", bad_click, "GAUGE"},
+       1,
+       "",
+       "run_test_click.toml:3:16: error: click 'Gear:FooBar': no mouse event is called 'FooBar'"},
+      {"without --frames a run lasts to the scenario's last entry",
+       {"--sim", scenario, "GAUGE"},
+       0,
+       "frame 2\ngauge GAUGE\n  click Area #1 'Gear' LeftSingle\n",
+       ""},
+      {"an entry after the last frame is warned about",
+       {"--frames", "1", "--sim", scenario, "GAUGE"},
+       0,
+       "run_test_scenario.toml:3:1: warning: [[at]] frame 2 is after the last frame (--frames 1): "
+       "it is not reached",
+       ""},
       {"missing gauge file", {"no-such-gauge.xml"}, 1, "no-such-gauge.xml: no such file", ""},
       {"an unreadable gauge file counts in the summary",
        {"--json", "no-such-gauge.xml", "GAUGE"},
@@ -157,6 +177,118 @@ TEST(GaugeRunTest, StatusesAndStreams) {
     EXPECT_NE(out.find(test.out), std::string::npos) << test.name << ":\n" << out;
     EXPECT_NE(result.err.find(test.err), std::string::npos) << test.name << ":\n" << result.err;
   }
+}
+
+// Expectations of every kind that hold and that fail, and names that match
+// nothing (scenario errors), on one gauge: its update counts frames in L:n,
+// fires two events in frame 2 and leaves a user variable in the module.
+TEST(GaugeRunTest, Expectations) {
+  const std::string gauge = WriteScript(
+      "expect_gauge.xml",
+      "<Gauge><Update>(L:n, number) 1 + (&gt;L:n, number) (L:n, number) 2 == if{ "
+      "123 (&gt;K:HEADING_BUG_SET) (&gt;K:GEAR_TOGGLE) } 'KSEA' (&gt;C:VELLOMAR:Dest, string)"
+      "</Update>"
+      "<Element id='Readout'><Text><String>ALT %((A:INDICATED ALTITUDE, feet))%!d!</String>"
+      "</Text></Element>"
+      "<Element><Text><String>FL%((A:INDICATED ALTITUDE, feet) 100 / flr)%!03d!</String>"
+      "</Text></Element>"
+      "<Element id='Hidden'><Visible>0</Visible><Text><String>x</String></Text></Element>"
+      "</Gauge>");
+  struct ExpectCase {
+    const char* expect;  // after "[[expect]]\n"
+    int status;
+    const char* message;  // in the output and errors; "" for none
+    const char* summary;  // "2 expectations, 1 met"; "" for a scenario error
+    std::vector<std::string> args = {};
+  };
+  const ExpectCase cases[] = {
+      {"frame = 1\ntext = { \"Readout\" = \"ALT 3500\", \"#2\" = \"~^FL\\\\d{3}$\" }\n", 0, "",
+       "1 expectation, 1 met"},
+      {"frame = 1\ntext = { \"readout\" = \"ALT 3400\" }\n", 1,
+       "expect.toml:6:22: error: text of 'readout': expected \"ALT 3400\", got \"ALT 3500\" "
+       "[frame 1]",
+       "1 expectation, 0 met"},
+      {"frame = 1\ntext = { \"#2\" = \"~^FL\\\\d{2}$\" }\n", 1,
+       "expected a match for /^FL\\d{2}$/, got \"FL034\"", "0 met"},
+      {"frame = 1\ntext = { \"Hidden\" = \"x\" }\n", 1, "got nothing (the element is hidden)",
+       "0 met"},
+      {"frame = 1\ntext = { \"Nope\" = \"x\" }\n", 1,
+       "expect.toml:6:19: error: no element with a text is called 'Nope' (an element's id, or #1 "
+       "to #3)",
+       ""},
+      {"frame = 1\ntext = { \"#4\" = \"x\" }\n", 1, "is called '#4'", ""},
+      {"frame = 1\nvalue = { \"A:INDICATED ALTITUDE, meters\" = 1066.8 }\n", 0, "",
+       "1 expectation, 1 met"},
+      {"frame = 1\nvalue = { \"A:INDICATED ALTITUDE, feet\" = 3500.5 }\n", 1,
+       "'A:INDICATED ALTITUDE, feet': expected 3500.5, got 3500", "0 met"},
+      {"frame = 1\ntolerance = 1\nvalue = { \"A:INDICATED ALTITUDE, feet\" = 3500.5 }\n", 0, "",
+       "1 met"},
+      {"frame = 2\nvalue = { \"L:N\" = 2, \"L:Preset, degrees\" = 90 }\n", 0, "", "1 met"},
+      {"frame = 1\nvalue = { \"A:NOPE, feet\" = 1 }\n", 1,
+       "no gauge reads or writes 'A:NOPE, feet' and the scenario does not set it", ""},
+      {"frame = 2\nevents = [\"heading_bug_set 123\", \"GEAR_TOGGLE\"]\n", 0, "", "1 met"},
+      {"frame = 2\nevents = [\"GEAR_TOGGLE\", \"HEADING_BUG_SET\"]\n", 1,
+       "events: expected GEAR_TOGGLE, HEADING_BUG_SET in this order, got HEADING_BUG_SET 123, "
+       "GEAR_TOGGLE 0",
+       "0 met"},
+      {"frame = 1\nevents = []\n[[expect]]\nframe = 2\nevents = []\n", 1,
+       "events: expected none, got", "2 expectations, 1 met"},
+      {"frame = 1\nstorage = { \"C:VELLOMAR:dest, string\" = \"KSEA\" }\n", 0, "", "1 met"},
+      {"frame = 1\nstorage = { \"C:VELLOMAR:Dest, string\" = \"KBFI\" }\n", 1,
+       "expected \"KBFI\", got \"KSEA\"", "0 met"},
+      {"frame = 1\nstorage = { \"C:VELLOMAR:Gone\" = 1 }\n", 1, "got no such keyword", "0 met"},
+      {"frame = 3\nvalue = { \"L:n\" = 3 }\n",
+       1,
+       "expect.toml:4:1: error: frame 3 is not reached: the run ends at frame 2",
+       "0 met",
+       {"--frames", "2"}},
+  };
+  for (const ExpectCase& test : cases) {
+    const std::string scenario =
+        WriteScript("expect.toml",
+                    "[set]\n\"A:INDICATED ALTITUDE, feet\" = 3500\n\"L:Preset, radians\" = "
+                    "1.5707963267948966\n[[expect]]\n" +
+                        std::string(test.expect));
+    std::vector<std::string> args = test.args;
+    args.insert(args.end(), {"--quiet", "--sim", scenario, gauge});
+    const CommandResult result = RunRunner(args);
+    const std::string all = result.out + result.err;
+    EXPECT_EQ(result.status, test.status) << test.expect << all;
+    EXPECT_NE(all.find(test.message), std::string::npos) << test.expect << all;
+    if (*test.summary != '\0') {
+      EXPECT_NE(result.out.find(test.summary), std::string::npos) << test.expect << all;
+    } else {
+      EXPECT_EQ(result.out.find("summary"), std::string::npos) << test.expect << all;
+    }
+  }
+}
+
+// --junit: one test case per [[expect]], failures with their messages; the
+// counts in the JSON summary.
+TEST(GaugeRunTest, JunitAndJsonCounts) {
+  const std::string gauge = WriteScript("junit_gauge.xml", kGauge);
+  const std::string scenario =
+      WriteScript("junit.toml",
+                  "[[expect]]\nframe = 1\nname = \"altitude\"\ntext = { \"#1\" = \"0 ft\" }\n"
+                  "[[expect]]\nframe = 2\nvalue = { \"L:n\" = 5 }\n");
+  const std::string junit = ::testing::TempDir() + "junit.xml";
+  std::remove(junit.c_str());
+  const CommandResult result = RunRunner({"--json", "--junit", junit, "--sim", scenario, gauge});
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_NE(result.out.find("\"expectations\":2,\"met\":1"), std::string::npos) << result.out;
+  pugi::xml_document document;
+  ASSERT_TRUE(document.load_file(junit.c_str())) << junit;
+  const pugi::xml_node suite = document.child("testsuites").child("testsuite");
+  EXPECT_STREQ(suite.attribute("tests").value(), "2");
+  EXPECT_STREQ(suite.attribute("failures").value(), "1");
+  std::string cases;
+  for (const pugi::xml_node test : suite.children("testcase")) {
+    cases += std::string(test.attribute("name").value()).substr(0, 16) + "|" +
+             test.child("failure").attribute("message").value() + "\n";
+  }
+  EXPECT_NE(cases.find("altitude: frame |\n"), std::string::npos) << cases;
+  EXPECT_NE(cases.find("frame 2 ("), std::string::npos) << cases;
+  EXPECT_NE(cases.find("junit.toml:7:19: 'L:n': expected 5, got 2"), std::string::npos) << cases;
 }
 
 TEST(GaugeRunTest, GaugeFileOnStandardInput) {
