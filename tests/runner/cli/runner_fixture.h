@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -56,8 +58,17 @@ inline CommandResult RunRunner(std::vector<std::string> args, const std::string&
 }
 
 // Writes `text` to a file of the test's own and returns its path.
+// Tests run as separate processes at once: each test writes into a folder of
+// its own, so two tests that pick one file name never share the file.
 inline std::string WriteScript(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + name;
+  std::string test_name = "vellomar";
+  if (const auto* test = ::testing::UnitTest::GetInstance()->current_test_info()) {
+    test_name += std::string("-") + test->test_suite_name() + "." + test->name();
+  }
+  std::replace(test_name.begin(), test_name.end(), '/', '_');  // parameterised names
+  const std::string folder = ::testing::TempDir() + test_name;
+  std::filesystem::create_directories(folder);
+  const std::string path = folder + "/" + name;
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
