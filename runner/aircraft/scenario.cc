@@ -749,7 +749,7 @@ void ScenarioPlayer::Start() {
       case EventAction::Kind::kIncrement:
       case EventAction::Kind::kDecrement:
         sim->OnEvent(action.event, [sim, variable, unit, action](double) {
-          const double value = unit != nullptr ? FromBase(*unit, variable->base) : variable->base;
+          const double value = variable->In(unit);
           sim->Set(variable, unit, Step(action, value));
         });
         break;
@@ -758,6 +758,8 @@ void ScenarioPlayer::Start() {
         sim->OnEvent(action.event, [variable, other](double) {
           std::swap(variable->is_text, other->is_text);
           std::swap(variable->base, other->base);
+          std::swap(variable->written_unit, other->written_unit);
+          std::swap(variable->written, other->written);
           std::swap(variable->text, other->text);
           variable->set = other->set = true;  // the event gave both their values
         });
@@ -776,9 +778,7 @@ void ScenarioPlayer::BeforeFrame(int frame) {
     SimVariable* variable = Find(ramp.variable);
     const Unit* unit = ramp.variable.unit;
     if (frame == ramp.from) {
-      ramp_starts_[i] = ramp.has_start    ? ramp.start
-                        : unit != nullptr ? FromBase(*unit, variable->base)
-                                          : variable->base;
+      ramp_starts_[i] = ramp.has_start ? ramp.start : variable->In(unit);
     }
     const double start = ramp_starts_[i];
     const double share =

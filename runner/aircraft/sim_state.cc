@@ -45,12 +45,16 @@ void SimState::Set(SimVariable* variable, const Unit* unit, double value) {
   variable->is_text = false;
   variable->text.clear();
   variable->base = unit != nullptr ? ToBase(*unit, value) : value;
+  variable->written_unit = unit;
+  variable->written = value;
 }
 
 void SimState::SetText(SimVariable* variable, std::string text) {
   variable->set = true;
   variable->is_text = true;
   variable->base = 0;
+  variable->written_unit = nullptr;
+  variable->written = 0;
   variable->text = std::move(text);
 }
 

@@ -33,7 +33,18 @@ struct SimVariable {
   bool set = false;
   bool is_text = false;
   double base = 0;  // in the base unit of its dimension
+  // The number as last set and its unit: read back in that unit it is the
+  // number set, not a round trip through the base unit (3500 feet must not
+  // read 3499.9999999999995 feet).
+  const Unit* written_unit = nullptr;
+  double written = 0;
   std::string text;
+
+  // The number in `unit` (null: the base unit).
+  double In(const Unit* unit) const {
+    if (unit == nullptr) return base;
+    return unit == written_unit ? written : FromBase(*unit, base);
+  }
 };
 
 struct FiredEvent {

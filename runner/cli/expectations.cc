@@ -220,7 +220,7 @@ std::string Expectations::ReadValue(const Expectation::Variable& check, double t
       is_text = true;
       text = sim->text;
     } else {
-      number = unit != nullptr ? FromBase(*unit, sim->base) : sim->base;
+      number = sim->In(unit);
     }
   }
   if (expected.is_text) {

@@ -99,11 +99,10 @@ int RunGauges(const Options& options, const std::string& default_module, std::os
     }
   }
 #endif
-  if (options.from > options.frames) {
+  if (options.from > last_frame) {
     messages.flush();
-    WriteMessage(err, "--from " + std::to_string(options.from) +
-                          " is after the last frame (--frames " + std::to_string(options.frames) +
-                          ")");
+    WriteMessage(err, "--from " + std::to_string(options.from) + " is after the last frame (" +
+                          std::to_string(last_frame) + ")");
     return 2;
   }
   bench.StartScenario();

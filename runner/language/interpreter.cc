@@ -646,7 +646,7 @@ void Interpreter<kObserved>::Read(const Binding& binding) {
       } else if (variable.is_text) {
         Push(Value::Text(variable.text));
       } else {
-        const double number = FromBase(*binding.unit, variable.base);
+        const double number = variable.In(binding.unit);
         if (binding.text) {
           Push(Value::Text(ToText(Value::Double(number))));
         } else {
