@@ -64,10 +64,7 @@ class JsonLine {
   // are replaced rather than refused.
   void Text(std::string_view text) {
     Comma();
-    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
-      return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
-    });
-    if (plain) {
+    if (Plain(text)) {
       line_ += '"';
       line_ += text;
       line_ += '"';
@@ -75,6 +72,15 @@ class JsonLine {
       line_ += nlohmann::json(std::string(text))
                    .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     }
+  }
+  // A script's or the module's bytes (Windows-1252): most are plain ASCII,
+  // written as they are without a converted copy.
+  void AnsiText(std::string_view text) {
+    if (!Plain(text)) return Text(AnsiToUtf8(text));
+    Comma();
+    line_ += '"';
+    line_ += text;
+    line_ += '"';
   }
   // JSON has no infinities or NaN: they are written as the texts
   // "Infinity", "-Infinity" and "NaN".
@@ -102,7 +108,7 @@ class JsonLine {
     line_ += "null";
   }
   void Value(const runner::Value& value) {
-    if (value.is_text()) return Text(AnsiToUtf8(value.text()));  // a script's bytes
+    if (value.is_text()) return AnsiText(value.text());
     Number(value.number());
   }
   template <size_t N>
@@ -129,6 +135,10 @@ class JsonLine {
   }
 
  private:
+  static bool Plain(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; });
+  }
   void Comma() {
     if (!first_) line_ += ',';
     first_ = false;
@@ -243,9 +253,11 @@ void StorageObject(const StorageEntry& entry, bool gone, JsonLine* line) {
   line->Begin();
   line->TextField("change", gone ? "gone" : "set");
   line->TextField("kind", StorageKind(entry.kind));
-  line->TextField("name", AnsiToUtf8(entry.name));
+  line->Key("name");
+  line->AnsiText(entry.name);
   line->IntegerField("number", entry.number);
-  line->TextField("value", AnsiToUtf8(entry.value));
+  line->Key("value");
+  line->AnsiText(entry.value);
   line->TextField("line", EntryLine(entry));
   line->End();
 }
@@ -471,7 +483,7 @@ void Trace::JsonGauge(int frame, const GaugeFrame& gauge) {
   line.IntegerField("frame", frame);
   line.TextField("gauge", gauge.file);
   line.BeginArray("strings");
-  for (const GaugeFrame::Shown& shown : gauge.strings) line.Text(AnsiToUtf8(shown.text));
+  for (const GaugeFrame::Shown& shown : gauge.strings) line.AnsiText(shown.text);
   line.EndArray();
   // Each click, event and message knows its place among the others.
   std::vector<size_t> orders[3];
@@ -530,7 +542,8 @@ void Trace::JsonGauge(int frame, const GaugeFrame& gauge) {
     line.Begin();
     line.TextField("element", SiteElement(shown.site));
     line.TextField("site", shown.site);
-    line.TextField("text", AnsiToUtf8(shown.text));
+    line.Key("text");
+    line.AnsiText(shown.text);
     line.End();
   }
   line.EndArray();
