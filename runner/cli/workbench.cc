@@ -7,6 +7,18 @@
 
 namespace runner {
 
+namespace {
+
+// A --set or --click the run cannot take is a mistake on the command line,
+// answered as the other options' are.
+int CommandLineMistake(std::ostream& err, const std::string& problem) {
+  WriteMessage(err, problem);
+  err << "see 'vellomar-run --help'\n";
+  return 2;
+}
+
+}  // namespace
+
 Workbench::Workbench(std::ostream* messages) : diagnostics_(messages) {}
 
 Workbench::~Workbench() { Release(); }
@@ -24,27 +36,20 @@ int Workbench::ReadScenario(const Options& options, std::ostream& err) {
   std::string problem;
   for (const std::string& set : options.sets) {
     Assignment assignment;
-    if (!ParseSetOption(set, &assignment, &problem)) {
-      WriteMessage(err, problem);
-      return 2;
-    }
+    if (!ParseSetOption(set, &assignment, &problem)) return CommandLineMistake(err, problem);
     scenario_.initial.push_back(std::move(assignment));
   }
   frames_ = options.frames_given ? options.frames : scenario_.LastFrame();
   for (const std::string& text : options.clicks) {
     ClickRequest click;
-    if (!ParseClickOption(text, &click, &problem)) {
-      WriteMessage(err, problem);
-      return 2;
-    }
+    if (!ParseClickOption(text, &click, &problem)) return CommandLineMistake(err, problem);
     // A scenario may run longer than this run; a click asked for here must
     // happen.
     if (!options.frames_given) frames_ = std::max(frames_, click.frame);
     if (click.frame > frames_) {
-      WriteMessage(err, "--click '" + text + "': frame " + std::to_string(click.frame) +
-                            " is after the last frame (--frames " + std::to_string(options.frames) +
-                            ")");
-      return 2;
+      return CommandLineMistake(
+          err, "--click '" + text + "': frame " + std::to_string(click.frame) +
+                   " is after the last frame (--frames " + std::to_string(options.frames) + ")");
     }
     scenario_.clicks.push_back(std::move(click));
   }
