@@ -591,6 +591,14 @@ bool ParseSetOption(std::string_view option, Assignment* assignment, std::string
   const std::string_view value = Trim(option.substr(equals + 1));
   if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') &&
       value.back() == value.front()) {
+    // A text where the variable holds a number is refused, as in a scenario.
+    const VariableName& variable = assignment->variable;
+    if (variable.kind == 'L' || (variable.unit != nullptr && !IsTextUnit(variable))) {
+      *problem = "--set " + variable.written + " holds numbers" +
+                 (variable.unit != nullptr ? " in " + variable.unit_name : std::string()) +
+                 ", not a text: give a number";
+      return false;
+    }
     // As in a script's text, two quotes in a row stand for one.
     const char quote = value.front();
     assignment->is_text = true;

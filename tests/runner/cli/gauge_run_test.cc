@@ -129,6 +129,7 @@ TEST(GaugeRunTest, StatusesAndStreams) {
        "run_test_broken.xml:2:12: error: not well-formed",
        ""},
       {"bad --set", {"--set", "A:X, feet=abc", "GAUGE"}, 2, "", "neither a number"},
+      {"--set text for a number", {"--set", "A:X, feet='high'", "GAUGE"}, 2, "", "not a text"},
       {"bad --set points to the help",
        {"--set", "A:X, feet=abc", "GAUGE"},
        2,
