@@ -281,7 +281,11 @@ class Reader {
     for (const auto& [kind_name, kind] : kKinds) {
       const toml::node* found = table->get(kind_name);
       if (found == nullptr) continue;
-      if (target != nullptr) return Fail(*found, event + ": give only one of " + usage);
+      if (target != nullptr) {
+        std::string message = event + ": give only one of ";
+        message += usage;
+        return Fail(*found, message);
+      }
       target = found;
       action.kind = kind;
     }

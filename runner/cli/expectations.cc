@@ -237,6 +237,8 @@ std::string Expectations::ReadValue(const Expectation::Variable& check, double t
   return Number(number) + note;
 }
 
+// Every kind of expectation checked in one place; due to be split by kind.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 void Expectations::Check(int frame, const std::vector<GaugeFrame>& gauges) {
   const std::vector<Expectation>& expectations = scenario_->expectations;
   while (next_ < order_.size() && expectations[order_[next_]].frame == frame) {
@@ -273,8 +275,9 @@ void Expectations::Check(int frame, const std::vector<GaugeFrame>& gauges) {
                                        ? "a match for /" + check.expected.text + "/"
                                    : check.expected.is_text ? Trace::Quote(check.expected.text)
                                                             : Number(check.expected.number);
-        Fail(index, check.place,
-             "'" + check.variable.written + "': expected " + wanted + ", got " + actual, frame);
+        std::string message = "'" + check.variable.written + "': expected ";
+        message.append(wanted).append(", got ").append(actual);
+        Fail(index, check.place, message, frame);
       }
     }
     if (expectation.has_events) {

@@ -666,7 +666,7 @@ std::string Utf16ToUtf8(std::string_view bytes) {
   const auto unit = [&](size_t i) -> uint32_t {
     const auto a = static_cast<unsigned char>(bytes[i]);
     const auto b = static_cast<unsigned char>(bytes[i + 1]);
-    return big ? (a << 8 | b) : (b << 8 | a);
+    return static_cast<uint32_t>(big ? (a << 8 | b) : (b << 8 | a));
   };
   for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
     uint32_t code = unit(i);

@@ -94,6 +94,8 @@ bool MacroTable::Expand(std::string_view text, const SourceMap* in, std::string*
                     problem);
 }
 
+// One pass over the text, each case in its place; due to be split into steps.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 bool MacroTable::ExpandInto(std::string_view text, const From& from,
                             const std::vector<Argument>* arguments,
                             std::vector<std::string>* active, const Output& out,

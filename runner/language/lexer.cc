@@ -237,6 +237,8 @@ bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
   return false;
 }
 
+// One pass over the text, each case in its place; due to be split into steps.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 bool Lex(std::string_view text, const Place& origin, const LexOptions& options,
          std::vector<Token>* tokens, std::vector<Diagnostic>* errors) {
   const size_t errors_before = errors->size();

@@ -209,6 +209,8 @@ namespace {
 // One expansion; kObserved selects the form that reports every part to the
 // context's observer.
 template <bool kObserved>
+// One pass over the text, each case in its place; due to be split into steps.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 bool Expand(Template* text_template, std::string* text, RunContext* context) {
   struct Block {
     bool parent_shown;
