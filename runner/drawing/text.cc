@@ -13,28 +13,8 @@ namespace {
 
 // The length of the valid UTF-8 sequence at text[0], or 0.
 size_t Utf8SequenceLength(std::string_view text) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char first = byte(0);
-  if (first < 0x80) return 1;
-  size_t length = 0;
-  uint32_t code = 0;
-  uint32_t minimum = 0;
-  if (first >= 0xC2 && first <= 0xDF) {
-    length = 2, code = first & 0x1Fu, minimum = 0x80;
-  } else if (first >= 0xE0 && first <= 0xEF) {
-    length = 3, code = first & 0x0Fu, minimum = 0x800;
-  } else if (first >= 0xF0 && first <= 0xF4) {
-    length = 4, code = first & 0x07u, minimum = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-    code = code << 6 | (byte(i) & 0x3Fu);
-  }
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return length;
+  uint32_t character = 0;
+  return DecodeUtf8(text, &character);
 }
 
 // The characters of valid UTF-8 text, one string each.
